@@ -1,0 +1,40 @@
+# Test helpers shared by the three programs' test folders.
+#
+# add_golden_test(<name> EXPECT <prefix> [ENV <key=value>...] [WORKING_DIRECTORY <dir>]
+#                 COMMAND <program> [<arg>...])
+#   Runs the program once and compares standard output, standard error and exit status with
+#   <prefix>.stdout, <prefix>.stderr and <prefix>.status (see tests/harness/golden.py).
+#   In the Windows build the program runs under Wine, through winrun for the full exit
+#   status, and CR LF line ends are expected.
+#
+# add_import_check(<target> <dll>...)
+#   Windows build only: fails unless the target's executable imports exactly from the listed
+#   DLLs or a subset of them (names compared without regard to case).
+
+set(GOLDEN_PY ${CMAKE_SOURCE_DIR}/tests/harness/golden.py)
+set(WINE_TEST_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+set(WINE_FIXTURE wine_session)
+
+function(add_golden_test name)
+  cmake_parse_arguments(PARSE_ARGV 1 GOLDEN "" "EXPECT;WORKING_DIRECTORY" "ENV;COMMAND")
+  set(options --expect ${GOLDEN_EXPECT})
+  foreach(item IN LISTS GOLDEN_ENV)
+    list(APPEND options --env ${item})
+  endforeach()
+  if(GOLDEN_WORKING_DIRECTORY)
+    list(APPEND options --cwd ${GOLDEN_WORKING_DIRECTORY})
+  endif()
+  if(WIN32)
+    list(APPEND options --crlf --wine $<TARGET_FILE:winrun> --wineprefix ${WINE_TEST_PREFIX})
+  endif()
+  add_test(NAME ${name} COMMAND ${Python3_EXECUTABLE} ${GOLDEN_PY} ${options} -- ${GOLDEN_COMMAND})
+  if(WIN32)
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED ${WINE_FIXTURE})
+  endif()
+endfunction()
+
+function(add_import_check target)
+  add_test(NAME ${target}.imports_only_allowed_dlls
+           COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/harness/check_imports.py
+                   ${CMAKE_OBJDUMP} $<TARGET_FILE:${target}> ${ARGN})
+endfunction()

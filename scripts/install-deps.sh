@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building and testing need, when any is missing.
+# Runs as root on a fresh Debian 12 machine.
+set -euo pipefail
+
+packages=(
+  cmake make g++ pkg-config python3
+  nlohmann-json3-dev libze-dev libgtest-dev libgmock-dev
+  g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed"; then
+    missing+=("$package")
+  fi
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi

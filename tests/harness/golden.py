@@ -1,0 +1,116 @@
+#!/usr/bin/env python3
+"""Runs one program once and compares its standard output, standard error and exit status
+byte for byte with the golden files PREFIX.stdout, PREFIX.stderr and PREFIX.status.
+
+    golden.py --expect PREFIX [--crlf] [--env K=V]... [--wine WINRUN --wineprefix DIR]
+              [--timeout S] -- PROGRAM [ARGS...]
+
+Golden files are stored with LF line ends; --crlf expects every LF as CR LF (Windows text
+mode). In an expected file the token {{LINE}} stands for any decimal number, for source line
+numbers that the output carries but a test should not pin. Under --wine the program runs
+through the winrun helper, which reports the full 32-bit exit status, and environment values
+that are absolute Unix paths are handed over as Windows paths on drive Z:.
+Set GOLDEN_UPDATE=1 to write the actual results into the golden files instead of comparing
+(review every such file by hand before committing it).
+"""
+import argparse
+import difflib
+import os
+import re
+import subprocess
+import sys
+import tempfile
+
+LINE_TOKEN = b"{{LINE}}"
+
+
+def windows_path(path):
+    return "Z:" + path.replace("/", "\\")
+
+
+def parse_args():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--expect", required=True)
+    parser.add_argument("--crlf", action="store_true")
+    parser.add_argument("--env", action="append", default=[])
+    parser.add_argument("--wine")
+    parser.add_argument("--wineprefix")
+    parser.add_argument("--cwd")
+    parser.add_argument("--timeout", type=float, default=60.0)
+    parser.add_argument("command", nargs="+")
+    return parser.parse_args()
+
+
+def build_environment(args):
+    env = dict(os.environ)
+    for item in args.env:
+        key, _, value = item.partition("=")
+        if args.wine and value.startswith("/"):
+            value = windows_path(value)
+        env[key] = value
+    if args.wine:
+        env.update(WINEPREFIX=args.wineprefix, WINEDEBUG="-all",
+                   WINEDLLOVERRIDES="mscoree,mshtml=")
+    return env
+
+
+def run(args, status_file):
+    command = list(args.command)
+    if args.wine:
+        program = command[0]
+        if os.path.exists(program):
+            program = windows_path(os.path.abspath(program))
+        command = ["wine", args.wine, windows_path(status_file), program] + command[1:]
+    result = subprocess.run(command, stdin=subprocess.DEVNULL, capture_output=True,
+                            env=build_environment(args), cwd=args.cwd, timeout=args.timeout)
+    if args.wine:
+        with open(status_file, "rb") as handle:
+            status = handle.read().decode().strip()
+    else:
+        if result.returncode < 0:
+            sys.exit(f"program ended by signal {-result.returncode}")
+        status = str(result.returncode)
+    return result.stdout, result.stderr, status.encode() + b"\n"
+
+
+def matches(expected, actual):
+    pattern = b"[0-9]+".join(re.escape(part) for part in expected.split(LINE_TOKEN))
+    return re.fullmatch(pattern, actual, re.DOTALL) is not None
+
+
+def report_difference(name, expected, actual):
+    diff = difflib.unified_diff(
+        expected.decode("utf-8", "backslashreplace").splitlines(keepends=True),
+        actual.decode("utf-8", "backslashreplace").splitlines(keepends=True),
+        f"expected {name}", f"actual {name}")
+    sys.stdout.write("".join(diff) or f"{name} differs in line ends or invisible bytes\n")
+    sys.stdout.write(f"actual {name} bytes: {actual!r}\n")
+
+
+def main():
+    args = parse_args()
+    with tempfile.TemporaryDirectory() as scratch:
+        outputs = run(args, os.path.join(scratch, "status"))
+    failed = False
+    for suffix, actual in zip(("stdout", "stderr", "status"), outputs):
+        path = f"{args.expect}.{suffix}"
+        if args.crlf and suffix != "status":
+            actual_lf = actual.replace(b"\r\n", b"\n")
+        else:
+            actual_lf = actual
+        if os.environ.get("GOLDEN_UPDATE") == "1":
+            with open(path, "wb") as handle:
+                handle.write(actual_lf)
+            continue
+        with open(path, "rb") as handle:
+            expected = handle.read()
+        if args.crlf and suffix != "status":
+            expected = expected.replace(b"\n", b"\r\n")
+        if not matches(expected, actual):
+            report_difference(suffix, expected, actual)
+            failed = True
+    sys.exit(1 if failed else 0)
+
+
+if __name__ == "__main__":
+    main()
