@@ -25,4 +25,6 @@ else()
   include(GoogleTest)
 endif()
 
+# Debian's own Python, which carries the python3-* packages that the test scripts import.
+find_program(Python3_EXECUTABLE python3 PATHS /usr/bin NO_DEFAULT_PATH)
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
