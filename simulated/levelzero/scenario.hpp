@@ -1,0 +1,145 @@
+// The simulated machine that a scenario file describes: drivers, their devices and each
+// device's memory modules, sensors, power domain and fans, with the faults to inject.
+// Objects are addressed by handles that are pointers to them, so a scenario is never resized
+// once it has been loaded.
+#pragma once
+
+#include <level_zero/ze_api.h>
+#include <level_zero/zes_api.h>
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace zesim {
+
+// Every function the simulation answers; faults and enumeration counts are keyed by these.
+enum class Call {
+  zeInit,
+  zeDriverGet,
+  zeDriverGetProperties,
+  zeDriverGetApiVersion,
+  zeDeviceGet,
+  zeDeviceGetProperties,
+  zeDevicePciGetPropertiesExt,
+  zesDeviceEnumMemoryModules,
+  zesMemoryGetProperties,
+  zesMemoryGetState,
+  zesDeviceEnumTemperatureSensors,
+  zesTemperatureGetProperties,
+  zesTemperatureGetState,
+  zesDeviceEnumFrequencyDomains,
+  zesFrequencyGetProperties,
+  zesFrequencyGetState,
+  zesDeviceGetCardPowerDomain,
+  zesPowerGetEnergyCounter,
+  zesDeviceEnumFans,
+  zesFanGetState,
+};
+constexpr std::size_t kCallCount = static_cast<std::size_t>(Call::zesFanGetState) + 1;
+
+// A scripted failure: the call returns `result` without doing its work, on every call or only
+// on the `onCall`-th one (counted from 1).
+struct Fault {
+  ze_result_t result;
+  std::uint32_t onCall;  // 0: every call
+};
+
+// What an enumeration call answers: the count reported to a counting call, and the most
+// handles that a filling call hands out. Unset, both are the number of listed objects.
+struct EnumerationCounts {
+  std::optional<std::uint32_t> reported;
+  std::optional<std::uint32_t> filled;
+};
+
+struct ResolvedCounts {
+  std::uint32_t reported;
+  std::uint32_t filled;
+};
+
+// The faults, enumeration counts and call counters of one simulated object.
+class Behaviour {
+ public:
+  void addFault(Call call, Fault fault) { faults_[index(call)] = fault; }
+  void setCounts(Call call, EnumerationCounts counts) { counts_[index(call)] = counts; }
+
+  // Counts the call and returns the scripted result if this call is to fail.
+  std::optional<ze_result_t> injectedResult(Call call);
+  ResolvedCounts countsFor(Call call, std::size_t available) const;
+
+ private:
+  static std::size_t index(Call call) { return static_cast<std::size_t>(call); }
+  std::array<std::optional<Fault>, kCallCount> faults_{};
+  std::array<EnumerationCounts, kCallCount> counts_{};
+  std::array<std::uint32_t, kCallCount> calls_{};
+};
+
+struct MemoryModule {
+  Behaviour behaviour;
+  zes_mem_properties_t properties;
+  zes_mem_state_t state;
+};
+
+struct TemperatureSensor {
+  Behaviour behaviour;
+  zes_temp_properties_t properties;
+  double temperature;
+};
+
+struct FrequencyDomain {
+  Behaviour behaviour;
+  zes_freq_properties_t properties;
+  zes_freq_state_t state;
+};
+
+// The k-th energy reading returns the k-th sample; the last one repeats.
+struct PowerDomain {
+  Behaviour behaviour;
+  std::vector<zes_power_energy_counter_t> samples;
+  std::size_t readings = 0;
+};
+
+struct Fan {
+  Behaviour behaviour;
+  std::int32_t speed;
+};
+
+struct Device {
+  Behaviour behaviour;
+  ze_device_properties_t properties;
+  ze_pci_ext_properties_t pci;
+  std::vector<MemoryModule> memoryModules;
+  std::vector<TemperatureSensor> temperatureSensors;
+  std::vector<FrequencyDomain> frequencyDomains;
+  std::optional<PowerDomain> cardPowerDomain;
+  std::vector<Fan> fans;
+};
+
+struct Driver {
+  Behaviour behaviour;
+  ze_driver_properties_t properties;
+  ze_api_version_t apiVersion;
+  std::vector<Device> devices;
+};
+
+struct Scenario {
+  Behaviour behaviour;
+  std::vector<Driver> drivers;
+};
+
+class ScenarioError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Longest list that a scenario may hold (drivers, devices, modules, sensors, ...).
+constexpr std::size_t kMaxListLength = 1024;
+
+// Both raise ScenarioError naming the offending place when the text is not a valid scenario.
+Scenario parseScenario(const std::string& text);
+Scenario loadScenarioFile(const std::string& path);
+
+}  // namespace zesim

@@ -1,0 +1,121 @@
+#include "device.hpp"
+
+#include <level_zero/zes_api.h>
+
+#include <iostream>
+
+#include "errors.hpp"
+#include "handles.hpp"
+#include "report_text.hpp"
+#include "sensors.hpp"
+
+namespace {
+
+void addTemperatures(ordered_json& object, zes_device_handle_t device) {
+  for (const TemperatureSample& sample : collectTemperatureSensors(device)) {
+    if (sample.properties.type == ZES_TEMP_SENSORS_GPU) {
+      object["temperature_gpu"] = sample.temperature;
+    } else if (sample.properties.type == ZES_TEMP_SENSORS_MEMORY) {
+      object["temperature_memory"] = sample.temperature;
+    }
+  }
+}
+
+// ZES_FREQ_DOMAIN_MEDIA came with a later Level Zero version than Debian's headers know.
+constexpr std::uint32_t kFrequencyDomainMedia = 2;
+
+const char* frequencyKey(zes_freq_domain_t domain) {
+  switch (static_cast<std::uint32_t>(domain)) {
+    case ZES_FREQ_DOMAIN_GPU:
+      return "frequency_gpu";
+    case ZES_FREQ_DOMAIN_MEMORY:
+      return "frequency_memory";
+    case kFrequencyDomainMedia:
+      return "frequency_media";
+    default:
+      return nullptr;
+  }
+}
+
+void addFrequencies(ordered_json& object, zes_device_handle_t device) {
+  for (const FrequencySample& sample : collectFrequencyDomains(device)) {
+    if (const char* key = frequencyKey(sample.properties.type)) object[key] = sample.state.actual;
+  }
+}
+
+void addPower(ordered_json& object, zes_device_handle_t device) {
+  object["power"] = measureCardPower(device);
+}
+
+void addFanSpeed(ordered_json& object, zes_device_handle_t device) {
+  object["fan_speeds"] = collectFanSpeeds(device).front();
+}
+
+// Runs one sensor group; its failure is reported and leaves only that group's keys out.
+template <typename Group>
+void runSensorGroup(Group group, ordered_json& object, zes_device_handle_t device) {
+  try {
+    group(object, device);
+  } catch (const std::exception& error) {
+    std::cerr << error.what() << std::endl;
+  }
+}
+
+void addMemoryModule(ordered_json& object, zes_mem_handle_t module) {
+  zes_mem_properties_t properties{};
+  properties.stype = ZES_STRUCTURE_TYPE_MEM_PROPERTIES;
+  checkCall<FatalError>(zesMemoryGetProperties(module, &properties), "zesMemoryGetProperties");
+  if (properties.location != ZES_MEM_LOC_DEVICE) return;
+  zes_mem_state_t state{};
+  state.stype = ZES_STRUCTURE_TYPE_MEM_STATE;
+  checkCall<FatalError>(zesMemoryGetState(module, &state), "zesMemoryGetState");
+  object["memory_physical_size"] = properties.physicalSize;
+  object["memory_bus_width"] = properties.busWidth;
+  object["memory_num_channels"] = properties.numChannels;
+  object["memory_size"] = state.size;
+  object["memory_free"] = state.free;
+}
+
+}  // namespace
+
+void addIdentityFields(ordered_json& object, ze_device_handle_t device) {
+  ze_device_properties_t properties{};
+  properties.stype = ZE_STRUCTURE_TYPE_DEVICE_PROPERTIES;
+  checkCall<FatalError>(zeDeviceGetProperties(device, &properties), "zeDeviceGetProperties");
+  object["type"] = deviceTypeName(properties.type);
+  object["name"] = deviceName(properties);
+  object["pci_vendor_id"] = pciIdText(properties.vendorId);
+  object["pci_device_id"] = pciIdText(properties.deviceId);
+  object["integrated"] = (properties.flags & ZE_DEVICE_PROPERTY_FLAG_INTEGRATED) != 0;
+  object["uuid"] = uuidText(properties.uuid);
+}
+
+void addMemoryFields(ordered_json& object, ze_device_handle_t device) {
+  const auto modules = enumerateHandles<FatalError, zes_mem_handle_t>(
+      "zesDeviceEnumMemoryModules", [device](std::uint32_t* count, zes_mem_handle_t* handles) {
+        return zesDeviceEnumMemoryModules(device, count, handles);
+      });
+  for (zes_mem_handle_t module : modules) addMemoryModule(object, module);
+}
+
+void addPciAddressField(ordered_json& object, ze_device_handle_t device) {
+  ze_pci_ext_properties_t properties{};
+  properties.stype = ZE_STRUCTURE_TYPE_PCI_EXT_PROPERTIES;
+  checkCall<FatalError>(zeDevicePciGetPropertiesExt(device, &properties),
+                        "zeDevicePciGetPropertiesExt");
+  object["pci_address"] = pciAddressText(properties.address);
+}
+
+ordered_json buildDeviceObject(const DriverKeys& driver, ze_device_handle_t device) {
+  ordered_json object = ordered_json::object();
+  object["driver_version"] = driver.driverVersion;
+  object["driver_api_version"] = apiVersionText(driver.apiVersion);
+  addIdentityFields(object, device);
+  addMemoryFields(object, device);
+  addPciAddressField(object, device);
+  runSensorGroup(addTemperatures, object, device);
+  runSensorGroup(addFrequencies, object, device);
+  runSensorGroup(addPower, object, device);
+  runSensorGroup(addFanSpeed, object, device);
+  return object;
+}

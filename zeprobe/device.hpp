@@ -1,0 +1,21 @@
+// The device step: one JSON object per device, with its driver's keys, its identity, memory
+// and PCI keys (each failure fatal) and its four sensor groups (each failure costs one group).
+#pragma once
+
+#include <level_zero/ze_api.h>
+
+#include <cstdint>
+#include <nlohmann/json.hpp>
+
+using ordered_json = nlohmann::ordered_json;
+
+struct DriverKeys {
+  std::uint32_t driverVersion;
+  ze_api_version_t apiVersion;
+};
+
+ordered_json buildDeviceObject(const DriverKeys& driver, ze_device_handle_t device);
+
+void addIdentityFields(ordered_json& object, ze_device_handle_t device);
+void addMemoryFields(ordered_json& object, ze_device_handle_t device);
+void addPciAddressField(ordered_json& object, ze_device_handle_t device);

@@ -1,0 +1,61 @@
+// Level Zero's two-call enumeration: one call with a null array for the count, a second one
+// into a heap array of that many handles.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+
+#include "errors.hpp"
+
+template <typename Handle>
+class HandleList {
+ public:
+  HandleList(Handle* storage, std::uint32_t capacity) : storage_(storage), capacity_(capacity) {}
+
+  Handle* data() { return storage_.get(); }
+  std::uint32_t capacity() const { return capacity_; }
+  void truncate(std::uint32_t count) { count_ = std::min(count, capacity_); }
+  bool empty() const { return count_ == 0; }
+  const Handle* begin() const { return storage_.get(); }
+  const Handle* end() const { return storage_.get() + count_; }
+
+ private:
+  struct FreeDeleter {
+    void operator()(Handle* handles) const { std::free(handles); }
+  };
+  std::unique_ptr<Handle[], FreeDeleter> storage_;
+  std::uint32_t capacity_;
+  std::uint32_t count_ = 0;
+};
+
+// Asks for the number of handles (a call with a null array).
+template <typename Error, typename Enumerate>
+std::uint32_t queryHandleCount(const char* function, Enumerate enumerate) {
+  std::uint32_t count = 0;
+  checkCall<Error>(enumerate(&count, nullptr), function);
+  return count;
+}
+
+// Fetches up to count handles. The list keeps the count that the call leaves, but never more
+// than was allocated, so a driver that raises the count cannot make the caller read past the
+// array.
+template <typename Error, typename Handle, typename Enumerate>
+HandleList<Handle> fetchHandles(const char* function, Enumerate enumerate, std::uint32_t count) {
+  // At least one byte, so that a count of 0 is never mistaken for a failed allocation.
+  auto* storage =
+      static_cast<Handle*>(std::malloc(std::max<std::size_t>(count * sizeof(Handle), 1)));
+  if (storage == nullptr) throw Error{"malloc failed"};
+  HandleList<Handle> handles(storage, count);
+  std::uint32_t filled = count;
+  checkCall<Error>(enumerate(&filled, handles.data()), function);
+  handles.truncate(filled);
+  return handles;
+}
+
+template <typename Error, typename Handle, typename Enumerate>
+HandleList<Handle> enumerateHandles(const char* function, Enumerate enumerate) {
+  return fetchHandles<Error, Handle>(function, enumerate,
+                                     queryHandleCount<Error>(function, enumerate));
+}

@@ -1,0 +1,64 @@
+// zeprobe: reports every Level Zero device as one JSON array on standard output.
+//
+// A fatal failure writes one line on standard error and ends with status 1, leaving standard
+// output empty; the report is written only once every device has been described.
+#include <level_zero/ze_api.h>
+
+#include <cstdint>
+#include <exception>
+#include <iostream>
+#include <nlohmann/json.hpp>
+
+#include "device.hpp"
+#include "errors.hpp"
+#include "handles.hpp"
+#include "platform.hpp"
+
+namespace {
+
+DriverKeys readDriverKeys(ze_driver_handle_t driver) {
+  ze_driver_properties_t properties{};
+  properties.stype = ZE_STRUCTURE_TYPE_DRIVER_PROPERTIES;
+  checkCall<FatalError>(zeDriverGetProperties(driver, &properties), "zeDriverGetProperties");
+  ze_api_version_t apiVersion{};
+  checkCall<FatalError>(zeDriverGetApiVersion(driver, &apiVersion), "zeDriverGetApiVersion");
+  return {properties.driverVersion, apiVersion};
+}
+
+void reportFatal(const char* message) {
+  std::cerr << message << std::endl;
+}
+
+}  // namespace
+
+int main() {
+  try {
+    if (!enableSysman()) throw FatalError{"Failed to set environment variable ZES_ENABLE_SYSMAN"};
+    checkCall<FatalError>(zeInit(0), "zeInit");
+    const auto drivers = enumerateHandles<FatalError, ze_driver_handle_t>(
+        "zeDriverGet", [](std::uint32_t* count, ze_driver_handle_t* handles) {
+          return zeDriverGet(count, handles);
+        });
+    ordered_json report = ordered_json::array();
+    for (ze_driver_handle_t driver : drivers) {
+      const DriverKeys driverKeys = readDriverKeys(driver);
+      const auto devices = enumerateHandles<FatalError, ze_device_handle_t>(
+          "zeDeviceGet", [driver](std::uint32_t* count, ze_device_handle_t* handles) {
+            return zeDeviceGet(driver, count, handles);
+          });
+      for (ze_device_handle_t device : devices) {
+        report.push_back(buildDeviceObject(driverKeys, device));
+      }
+    }
+    const std::string text =
+        report.dump(4, ' ', false, nlohmann::ordered_json::error_handler_t::strict);
+    std::cout << text << '\n' << std::flush;
+    return 0;
+  } catch (const FatalError& error) {
+    reportFatal(error.message.c_str());
+  } catch (const std::exception& error) {
+    // An error of the JSON library (a name that is not valid UTF-8, or no memory left).
+    reportFatal(error.what());
+  }
+  return 1;
+}

@@ -1,0 +1,7 @@
+// The two operating-system services the probe needs, one implementation file per OS.
+#pragma once
+
+// Sets ZES_ENABLE_SYSMAN to "1" in this process's environment; false when that fails.
+bool enableSysman();
+
+void sleepMilliseconds(unsigned milliseconds);

@@ -1,0 +1,72 @@
+#include "report_text.hpp"
+
+#include <array>
+#include <cstdio>
+#include <cstring>
+
+#include "errors.hpp"
+
+namespace {
+
+std::string hex(std::uint32_t value, int minimumDigits) {
+  std::array<char, 16> text{};
+  std::snprintf(text.data(), text.size(), "%0*x", minimumDigits, value);
+  return text.data();
+}
+
+}  // namespace
+
+std::string apiVersionText(ze_api_version_t version) {
+  const auto value = static_cast<std::uint32_t>(version);
+  return std::to_string(value >> 16) + "." + std::to_string(value & 0xffffu);
+}
+
+std::string deviceTypeName(ze_device_type_t type) {
+  switch (type) {
+    case ZE_DEVICE_TYPE_GPU:
+      return "gpu";
+    case ZE_DEVICE_TYPE_CPU:
+      return "cpu";
+    case ZE_DEVICE_TYPE_FPGA:
+      return "fpga";
+    case ZE_DEVICE_TYPE_MCA:
+      return "mca";
+    case ZE_DEVICE_TYPE_VPU:
+      return "vpu";
+    default:
+      return "";
+  }
+}
+
+std::string pciIdText(std::uint32_t id) {
+  return hex(id, 4);
+}
+
+std::string uuidText(const ze_device_uuid_t& uuid) {
+  std::string text;
+  for (std::size_t index = 0; index < ZE_MAX_DEVICE_UUID_SIZE; ++index) {
+    if (index == 4 || index == 6 || index == 8 || index == 10) text += '-';
+    text += hex(uuid.id[index], 2);
+  }
+  return text;
+}
+
+std::string pciAddressText(const ze_pci_address_ext_t& address) {
+  return hex(address.bus, 2) + ":" + hex(address.device, 2) + "." + hex(address.function, 1);
+}
+
+std::string deviceName(const ze_device_properties_t& properties) {
+  const char* name = properties.name;
+  return std::string(name, strnlen(name, sizeof properties.name));
+}
+
+std::uint64_t averagePowerWatts(const zes_power_energy_counter_t& first,
+                                const zes_power_energy_counter_t& second) {
+  if (second.timestamp <= first.timestamp) {
+    throw SensorError("zesPowerGetEnergyCounter failed: timestamp did not advance");
+  }
+  if (second.energy < first.energy) {
+    throw SensorError("zesPowerGetEnergyCounter failed: energy counter went backwards");
+  }
+  return (second.energy - first.energy) / (second.timestamp - first.timestamp);
+}

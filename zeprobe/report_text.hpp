@@ -1,0 +1,31 @@
+// Text forms of the values that the report writes as strings.
+#pragma once
+
+#include <level_zero/ze_api.h>
+#include <level_zero/zes_api.h>
+
+#include <cstdint>
+#include <string>
+
+// "major.minor" in decimal, e.g. 1.10.
+std::string apiVersionText(ze_api_version_t version);
+
+// "gpu", "cpu", "fpga", "mca", "vpu", or "" for any other value.
+std::string deviceTypeName(ze_device_type_t type);
+
+// Lowercase hexadecimal, zero-filled to at least 4 digits.
+std::string pciIdText(std::uint32_t id);
+
+// The 16 bytes in storage order as 8-4-4-4-12 lowercase hexadecimal digits.
+std::string uuidText(const ze_device_uuid_t& uuid);
+
+// bus:device.function; bus and device zero-filled to 2 digits, the domain left out.
+std::string pciAddressText(const ze_pci_address_ext_t& address);
+
+// The device name up to its first NUL, never beyond the end of the field.
+std::string deviceName(const ze_device_properties_t& properties);
+
+// Average power in whole watts between two energy samples (microjoules over microseconds).
+// Raises SensorError when the samples cannot give a power.
+std::uint64_t averagePowerWatts(const zes_power_energy_counter_t& first,
+                                const zes_power_energy_counter_t& second);
