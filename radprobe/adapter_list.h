@@ -1,0 +1,19 @@
+// The adapter list the library reports and the adapters radprobe keeps from it.
+#pragma once
+
+#include <memory>
+#include <span>
+#include <vector>
+
+#include "adl_binding.h"
+#include "adl_types.h"
+
+using AdapterBuffer = std::unique_ptr<adl::AdapterInfo[], FreeDeleter>;
+
+// A zero-filled array of count records. Raises std::bad_alloc when the memory is not there or
+// when its byte size does not fit the library's 32-bit size argument.
+AdapterBuffer allocateAdapterBuffer(int count);
+
+// The AMD adapters in the buffer's order, skipping a record whose bus and device numbers
+// equal those of the adapter kept just before it (further functions of the same device).
+std::vector<adl::AdapterInfo> keepAmdAdapters(std::span<const adl::AdapterInfo> adapters);

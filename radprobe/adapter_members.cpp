@@ -1,0 +1,101 @@
+#include "adapter_members.h"
+
+#include "adl_binding.h"
+#include "report_lines.h"
+#include "text_format.h"
+
+namespace {
+
+std::string hexPadded(int value, std::size_t minimumWidth) {
+  static constexpr char kHexDigits[] = "0123456789abcdef";
+  std::string digits;
+  for (auto rest = static_cast<std::uint32_t>(value); rest != 0 || digits.empty(); rest >>= 4) {
+    digits.insert(digits.begin(), kHexDigits[rest & 0xF]);
+  }
+  if (digits.size() < minimumWidth) digits.insert(0, minimumWidth - digits.size(), '0');
+  return digits;
+}
+
+const char* asicTypeName(std::uint32_t bit) {
+  switch (bit) {
+    case 1:
+      return "ADL_ASIC_DISCRETE";
+    case 2:
+      return "ADL_ASIC_INTEGRATED";
+    case 4:
+      return "ADL_ASIC_FIREGL";
+    case 8:
+      return "ADL_ASIC_FIREMV";
+    case 16:
+      return "ADL_ASIC_XGP";
+    case 32:
+      return "ADL_ASIC_FUSION";
+    case 64:
+      return "ADL_ASIC_FIRESTREAM";
+    case 128:
+      return "ADL_ASIC_EMBEDDED";
+    default:
+      return "ADL_ASIC_UNKNOWN";
+  }
+}
+
+}  // namespace
+
+std::string pciAddress(int bus, int device, int function) {
+  return hexPadded(bus, 2) + ':' + hexPadded(device, 2) + '.' + hexPadded(function, 1);
+}
+
+std::string asicTypeList(std::uint32_t mask) {
+  std::string list = "[";
+  for (int position = 0; position < 32; ++position) {
+    const std::uint32_t bit = std::uint32_t{1} << position;
+    if ((mask & bit) == 0) continue;
+    if (list.size() > 1) list += ", ";
+    list += '"';
+    list += asicTypeName(bit);
+    list += '"';
+  }
+  return list + ']';
+}
+
+void writeIdentityMembers(std::ostream& out, const adl::AdapterInfo& adapter) {
+  writeMember(out, "adl_adapter_index", adapter.iAdapterIndex);
+  writeMember(
+      out, "pci_address",
+      '"' + pciAddress(adapter.iBusNumber, adapter.iDeviceNumber, adapter.iFunctionNumber) + '"');
+  writeStringMember(out, "name", fieldText(adapter.strAdapterName));
+  writeStringMember(out, "udid", fieldText(adapter.strUDID));
+  writeMember(out, "vendor_id", adapter.iVendorID);
+  writeStringMember(out, "display_name", fieldText(adapter.strDisplayName));
+  writeMember(out, "present", adapter.iPresent != 0);
+  writeMember(out, "exist", adapter.iExist != 0);
+  writeStringMember(out, "driver_registry_path", fieldText(adapter.strDriverPath));
+  writeStringMember(out, "driver_registry_path_ext", fieldText(adapter.strDriverPathExt));
+  writeStringMember(out, "pnp_string", fieldText(adapter.strPNPString));
+  writeMember(out, "os_display_index", adapter.iOSDisplayIndex);
+}
+
+void writeAsicTypes(std::ostream& out, adl::Context context, int adapterIndex) {
+  int asicTypes = 0;
+  int valids = 0;
+  const int result =
+      adlApi.ADL2_Adapter_ASICFamilyType_Get(context, adapterIndex, &asicTypes, &valids);
+  if (!adlSucceeded(result)) return;
+  writeMember(out, "asic_types", asicTypeList(static_cast<std::uint32_t>(asicTypes & valids)));
+}
+
+void writeMemoryMembers(std::ostream& out, adl::Context context, int adapterIndex) {
+  adl::ADLMemoryInfo memory{};
+  if (!adlSucceeded(adlApi.ADL2_Adapter_MemoryInfo_Get(context, adapterIndex, &memory))) return;
+  writeStringMember(out, "memory_type", fieldText(memory.strMemoryType));
+  writeMember(out, "memory_size", memory.iMemorySize);
+  writeMember(out, "memory_bandwidth", memory.iMemoryBandwidth);
+}
+
+void writeBiosMembers(std::ostream& out, adl::Context context, int adapterIndex) {
+  adl::ADLBiosInfo bios{};
+  if (!adlSucceeded(adlApi.ADL2_Adapter_VideoBiosInfo_Get(context, adapterIndex, &bios))) return;
+  writeStringMember(out, "bios_part_number", fieldText(bios.strPartNumber));
+  writeStringMember(out, "bios_version", fieldText(bios.strVersion));
+  writeStringMember(out, "bios_date", fieldText(bios.strDate));
+}

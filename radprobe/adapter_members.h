@@ -1,0 +1,21 @@
+// Identity, ASIC type, memory and BIOS members of an adapter object.
+#pragma once
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+
+#include "adl_types.h"
+
+// "bb:dd.f" in lower-case hexadecimal; a longer number is written in full.
+std::string pciAddress(int bus, int device, int function);
+
+// The JSON list of ASIC type names for the set bits of the mask, lowest bit first.
+std::string asicTypeList(std::uint32_t mask);
+
+void writeIdentityMembers(std::ostream& out, const adl::AdapterInfo& adapter);
+
+// The three groups below each leave their members out when their library call fails.
+void writeAsicTypes(std::ostream& out, adl::Context context, int adapterIndex);
+void writeMemoryMembers(std::ostream& out, adl::Context context, int adapterIndex);
+void writeBiosMembers(std::ostream& out, adl::Context context, int adapterIndex);

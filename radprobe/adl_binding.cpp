@@ -1,0 +1,120 @@
+#include "adl_binding.h"
+
+#include <cstdlib>
+#include <iostream>
+#include <stdexcept>
+#include <string>
+
+#include "display_library.h"
+
+AdlEntryPoints adlApi{};
+
+namespace {
+
+template <typename EntryPoint>
+void bindAdlEntry(void* module, const char* name, EntryPoint& slot) {
+  slot = reinterpret_cast<EntryPoint>(resolveAdlEntry(module, name));
+}
+
+}  // namespace
+
+void* resolveAdlEntry(void* module, const char* name) {
+  const LoaderResult entry = findLibraryExport(module, name);
+  if (!entry.address) {
+    throw std::runtime_error(std::string("ADL API missing: GetProcAddress(\"") + name +
+                             "\" failed: " + std::to_string(entry.error));
+  }
+  return entry.address;
+}
+
+void loadAdlApi() {
+  const LoaderResult library = loadDisplayLibrary();
+  if (!library.address) {
+    throw std::runtime_error("Failed to load ADL: LoadLibraryW(\"atiadlxx.dll\") failed: " +
+                             std::to_string(library.error));
+  }
+  void* module = library.address;
+  bindAdlEntry(module, "ADL2_Main_Control_Create", adlApi.ADL2_Main_Control_Create);
+  bindAdlEntry(module, "ADL2_Main_Control_Destroy", adlApi.ADL2_Main_Control_Destroy);
+  bindAdlEntry(module, "ADL2_Graphics_VersionsX2_Get", adlApi.ADL2_Graphics_VersionsX2_Get);
+  bindAdlEntry(module, "ADL2_Adapter_NumberOfAdapters_Get",
+               adlApi.ADL2_Adapter_NumberOfAdapters_Get);
+  bindAdlEntry(module, "ADL2_Adapter_AdapterInfo_Get", adlApi.ADL2_Adapter_AdapterInfo_Get);
+  bindAdlEntry(module, "ADL2_Adapter_MemoryInfo_Get", adlApi.ADL2_Adapter_MemoryInfo_Get);
+  bindAdlEntry(module, "ADL2_Adapter_VideoBiosInfo_Get", adlApi.ADL2_Adapter_VideoBiosInfo_Get);
+  bindAdlEntry(module, "ADL2_Overdrive_Caps", adlApi.ADL2_Overdrive_Caps);
+  bindAdlEntry(module, "ADL2_Overdrive5_Temperature_Get", adlApi.ADL2_Overdrive5_Temperature_Get);
+  bindAdlEntry(module, "ADL2_Overdrive5_FanSpeed_Get", adlApi.ADL2_Overdrive5_FanSpeed_Get);
+  // Never called, but a library without it is not one radprobe was written for.
+  resolveAdlEntry(module, "ADL2_Overdrive5_FanSpeedInfo_Get");
+  bindAdlEntry(module, "ADL2_Overdrive5_CurrentActivity_Get",
+               adlApi.ADL2_Overdrive5_CurrentActivity_Get);
+  bindAdlEntry(module, "ADL2_Overdrive6_CurrentPower_Get", adlApi.ADL2_Overdrive6_CurrentPower_Get);
+  bindAdlEntry(module, "ADL2_New_QueryPMLogData_Get", adlApi.ADL2_New_QueryPMLogData_Get);
+  bindAdlEntry(module, "ADL2_Overdrive8_Init_SettingX2_Get",
+               adlApi.ADL2_Overdrive8_Init_SettingX2_Get);
+  bindAdlEntry(module, "ADL2_Overdrive8_Init_Setting_Get", adlApi.ADL2_Overdrive8_Init_Setting_Get);
+  bindAdlEntry(module, "ADL2_GPUVMPageSize_Info_Set", adlApi.ADL2_GPUVMPageSize_Info_Set);
+  bindAdlEntry(module, "ADL2_Adapter_ASICFamilyType_Get", adlApi.ADL2_Adapter_ASICFamilyType_Get);
+}
+
+void* adlAlloc(int size) {
+  return std::malloc(static_cast<std::size_t>(size));
+}
+
+const char* adlResultName(int result) {
+  switch (result) {
+    case 4:
+      return "ADL_OK_WAIT";
+    case 3:
+      return "ADL_OK_RESTART";
+    case 2:
+      return "ADL_OK_MODE_CHANGE";
+    case 1:
+      return "ADL_OK_WARNING";
+    case 0:
+      return "ADL_OK";
+    case -1:
+      return "ADL_ERR";
+    case -2:
+      return "ADL_ERR_NOT_INIT";
+    case -3:
+      return "ADL_ERR_INVALID_PARAM";
+    case -4:
+      return "ADL_ERR_INVALID_PARAM_SIZE";
+    case -5:
+      return "ADL_ERR_INVALID_ADL_IDX";
+    case -6:
+      return "ADL_ERR_INVALID_CONTROLLER_IDX";
+    case -7:
+      return "ADL_ERR_INVALID_DIPLAY_IDX";
+    case -8:
+      return "ADL_ERR_NOT_SUPPORTED";
+    case -9:
+      return "ADL_ERR_NULL_POINTER";
+    case -10:
+      return "ADL_ERR_DISABLED_ADAPTER";
+    case -11:
+      return "ADL_ERR_INVALID_CALLBACK";
+    case -12:
+      return "ADL_ERR_RESOURCE_CONFLICT";
+    case -20:
+      return "ADL_ERR_SET_INCOMPLETE";
+    case -21:
+      return "ADL_ERR_NO_XDISPLAY";
+    default:
+      return "ADL_UNKNOWN_ERROR";
+  }
+}
+
+void checkAdl(int result, const char* function, int line) {
+  if (adlSucceeded(result)) return;
+  const char* name = adlResultName(result);
+  std::cerr << "ADL error " << result << " in func '" << function << "' at line " << line << " : "
+            << name << "." << std::endl;
+  throw std::runtime_error(name);
+}
+
+void FreeDeleter::operator()(void* memory) const {
+  std::free(memory);
+}

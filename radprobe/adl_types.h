@@ -1,0 +1,164 @@
+// The display library's binary interface as the 64-bit Windows library publishes it: the
+// structures radprobe exchanges with it and the signatures of its context-based entry points.
+#pragma once
+
+#include <cstdint>
+
+namespace adl {
+
+inline constexpr int kStringFieldSize = 256;
+
+struct AdapterInfo {
+  int iSize;
+  int iAdapterIndex;
+  char strUDID[kStringFieldSize];
+  int iBusNumber;
+  int iDeviceNumber;
+  int iFunctionNumber;
+  int iVendorID;
+  char strAdapterName[kStringFieldSize];
+  char strDisplayName[kStringFieldSize];
+  int iPresent;
+  int iExist;
+  char strDriverPath[kStringFieldSize];
+  char strDriverPathExt[kStringFieldSize];
+  char strPNPString[kStringFieldSize];
+  int iOSDisplayIndex;
+};
+
+struct ADLVersionsInfoX2 {
+  char strDriverVer[kStringFieldSize];
+  char strCatalystVersion[kStringFieldSize];
+  char strCrimsonVersion[kStringFieldSize];
+  char strCatalystWebLink[kStringFieldSize];
+};
+
+struct ADLMemoryInfo {
+  long long iMemorySize;
+  char strMemoryType[kStringFieldSize];
+  long long iMemoryBandwidth;
+};
+
+struct ADLBiosInfo {
+  char strPartNumber[kStringFieldSize];
+  char strVersion[kStringFieldSize];
+  char strDate[kStringFieldSize];
+};
+
+struct ADLTemperature {
+  int iSize;
+  int iTemperature;
+};
+
+struct ADLFanSpeedValue {
+  int iSize;
+  int iSpeedType;
+  int iFanSpeed;
+  int iFlags;
+};
+
+struct ADLPMActivity {
+  int iSize;
+  int iEngineClock;
+  int iMemoryClock;
+  int iVddc;
+  int iActivityPercent;
+  int iCurrentPerformanceLevel;
+  int iCurrentBusSpeed;
+  int iCurrentBusLanes;
+  int iMaximumBusLanes;
+  int iReserved;
+};
+
+inline constexpr int kPMLogSensorCount = 256;
+
+struct ADLSingleSensorData {
+  int supported;
+  int value;
+};
+
+struct ADLPMLogDataOutput {
+  int size;
+  ADLSingleSensorData sensors[kPMLogSensorCount];
+};
+
+inline constexpr int kOD8SettingCount = 52;
+
+struct ADLOD8SingleInitSetting {
+  int featureID;
+  int minValue;
+  int maxValue;
+  int defaultValue;
+};
+
+struct ADLOD8InitSetting {
+  int count;
+  int overdrive8Capabilities;
+  ADLOD8SingleInitSetting od8SettingTable[kOD8SettingCount];
+};
+
+static_assert(sizeof(AdapterInfo) == 1572);
+static_assert(sizeof(ADLVersionsInfoX2) == 1024);
+static_assert(sizeof(ADLMemoryInfo) == 272);
+static_assert(sizeof(ADLBiosInfo) == 768);
+static_assert(sizeof(ADLTemperature) == 8);
+static_assert(sizeof(ADLFanSpeedValue) == 16);
+static_assert(sizeof(ADLPMActivity) == 40);
+static_assert(sizeof(ADLSingleSensorData) == 8);
+static_assert(sizeof(ADLPMLogDataOutput) == 2052);
+static_assert(sizeof(ADLOD8SingleInitSetting) == 16);
+static_assert(sizeof(ADLOD8InitSetting) == 840);
+
+inline constexpr int ADL_OK = 0;
+inline constexpr int ADL_OK_WARNING = 1;
+inline constexpr int ADL_ERR_INVALID_ADL_IDX = -5;
+inline constexpr int ADL_ERR_NOT_SUPPORTED = -8;
+inline constexpr int ADL_ERR_NULL_POINTER = -9;
+inline constexpr int ADL_ERR_NOT_INIT = -2;
+
+inline constexpr int ADL_DL_FANCTRL_SPEED_TYPE_PERCENT = 1;
+inline constexpr int ADL_DL_FANCTRL_SPEED_TYPE_RPM = 2;
+inline constexpr int OD8_FAN_ACOUSTIC_LIMIT = 11;
+inline constexpr int AMD_VENDOR_ID = 1002;
+
+// PMLog sensor numbers.
+inline constexpr int PMLOG_CLK_GFXCLK = 1;
+inline constexpr int PMLOG_CLK_MEMCLK = 2;
+inline constexpr int PMLOG_TEMPERATURE_EDGE = 8;
+inline constexpr int PMLOG_FAN_RPM = 14;
+inline constexpr int PMLOG_FAN_PERCENTAGE = 15;
+inline constexpr int PMLOG_INFO_ACTIVITY_GFX = 19;
+inline constexpr int PMLOG_INFO_ACTIVITY_MEM = 20;
+inline constexpr int PMLOG_GFX_VOLTAGE = 21;
+inline constexpr int PMLOG_ASIC_POWER = 23;
+
+using Context = void*;
+using MallocCallback = void* (*)(int size);
+
+using ADL2_Main_Control_Create_t = int (*)(MallocCallback, int iEnumConnectedAdapters,
+                                           Context* context);
+using ADL2_Main_Control_Destroy_t = int (*)(Context);
+using ADL2_Graphics_VersionsX2_Get_t = int (*)(Context, ADLVersionsInfoX2*);
+using ADL2_Adapter_NumberOfAdapters_Get_t = int (*)(Context, int* count);
+using ADL2_Adapter_AdapterInfo_Get_t = int (*)(Context, AdapterInfo*, int inputSizeInBytes);
+using ADL2_Adapter_MemoryInfo_Get_t = int (*)(Context, int iAdapterIndex, ADLMemoryInfo*);
+using ADL2_Adapter_VideoBiosInfo_Get_t = int (*)(Context, int iAdapterIndex, ADLBiosInfo*);
+using ADL2_Overdrive_Caps_t = int (*)(Context, int iAdapterIndex, int* supported, int* enabled,
+                                      int* version);
+using ADL2_Overdrive5_Temperature_Get_t = int (*)(Context, int iAdapterIndex,
+                                                  int thermalControllerIndex, ADLTemperature*);
+using ADL2_Overdrive5_FanSpeed_Get_t = int (*)(Context, int iAdapterIndex,
+                                               int thermalControllerIndex, ADLFanSpeedValue*);
+using ADL2_Overdrive5_CurrentActivity_Get_t = int (*)(Context, int iAdapterIndex, ADLPMActivity*);
+using ADL2_Overdrive6_CurrentPower_Get_t = int (*)(Context, int iAdapterIndex, int powerType,
+                                                   int* value);
+using ADL2_New_QueryPMLogData_Get_t = int (*)(Context, int iAdapterIndex, ADLPMLogDataOutput*);
+using ADL2_Overdrive8_Init_SettingX2_Get_t = int (*)(Context, int iAdapterIndex, int* capabilities,
+                                                     int* numberOfFeatures,
+                                                     ADLOD8SingleInitSetting** list);
+using ADL2_Overdrive8_Init_Setting_Get_t = int (*)(Context, int iAdapterIndex, ADLOD8InitSetting*);
+using ADL2_GPUVMPageSize_Info_Set_t = int (*)(Context, int iAdapterIndex, int pageSizeType);
+using ADL2_Adapter_ASICFamilyType_Get_t = int (*)(Context, int iAdapterIndex, int* asicTypes,
+                                                  int* valids);
+
+}  // namespace adl

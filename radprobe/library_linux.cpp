@@ -1,0 +1,21 @@
+// Linux library loading for the native test build: the display library is libatiadlxx.so from
+// the library search path. Failures carry the codes Windows reports for the same situations,
+// ERROR_MOD_NOT_FOUND and ERROR_PROC_NOT_FOUND, so both builds print the same messages.
+#include <dlfcn.h>
+
+#include "display_library.h"
+
+namespace {
+constexpr std::uint32_t kModuleNotFound = 126;
+constexpr std::uint32_t kProcedureNotFound = 127;
+}  // namespace
+
+LoaderResult loadDisplayLibrary() {
+  void* module = dlopen("libatiadlxx.so", RTLD_NOW | RTLD_LOCAL);
+  return {module, module ? 0u : kModuleNotFound};
+}
+
+LoaderResult findLibraryExport(void* module, const char* name) {
+  void* address = dlsym(module, name);
+  return {address, address ? 0u : kProcedureNotFound};
+}

@@ -1,0 +1,116 @@
+// radprobe: reports every AMD GPU that the display library exposes as a JSON document written
+// line by line, and optionally sets the GPU virtual-memory page size of each reported adapter.
+//
+//   radprobe                       report only
+//   radprobe setPageSize <1|2>     set the page size on every reported adapter, then report
+//
+// Exit status 0 after a complete run, 1 after any error (message on standard error).
+#include <iostream>
+#include <new>
+#include <stdexcept>
+
+#include "adapter_list.h"
+#include "adapter_members.h"
+#include "adl_binding.h"
+#include "overdrive_members.h"
+#include "text_format.h"
+
+namespace {
+
+// 0 for a report only, else the page size to set (1 or 2).
+int pageSizeFromArguments(int argc, char** argv) {
+  if (argc == 1) return 0;
+  if (argc != 3)
+    throw std::runtime_error("Wrong args count. Usage: radprobe [setPageSize pageSize]");
+  const auto pageSize = parseLeadingInt32(argv[2]);
+  if (!pageSize) throw std::runtime_error("Bad args. Usage: radprobe [setPageSize pageSize]");
+  if (*pageSize != 1 && *pageSize != 2) {
+    throw std::runtime_error("Bad args. pageSize shoud be 1 or 2");
+  }
+  return *pageSize;
+}
+
+// Destroys the library context exactly once when main is left, normally or by an error.
+class ContextGuard {
+ public:
+  explicit ContextGuard(adl::Context context) : context_(context) {}
+  ContextGuard(const ContextGuard&) = delete;
+  ContextGuard& operator=(const ContextGuard&) = delete;
+  ~ContextGuard() { adlApi.ADL2_Main_Control_Destroy(context_); }
+
+ private:
+  adl::Context context_;
+};
+
+void writeDriverSection(std::ostream& out, adl::Context context) {
+  out << "{" << std::endl << "  \"driver\":" << std::endl << "  {" << std::endl;
+  adl::ADLVersionsInfoX2 versions{};
+  if (adlSucceeded(adlApi.ADL2_Graphics_VersionsX2_Get(context, &versions))) {
+    const auto crimson = fieldText(versions.strCrimsonVersion);
+    const auto version = crimson.empty() ? fieldText(versions.strCatalystVersion) : crimson;
+    out << "    \"version\": \"" << escapeJsonString(version) << "\"," << std::endl;
+    out << "    \"build\": \"" << escapeJsonString(fieldText(versions.strDriverVer)) << '"'
+        << std::endl;
+  }
+  out << "  }," << std::endl << "  \"gpus\":" << std::endl << "  [" << std::endl;
+}
+
+void writeAdapterObject(std::ostream& out, adl::Context context, const adl::AdapterInfo& adapter,
+                        bool last) {
+  out << "    {" << std::endl;
+  writeIdentityMembers(out, adapter);
+  writeAsicTypes(out, context, adapter.iAdapterIndex);
+  writeMemoryMembers(out, context, adapter.iAdapterIndex);
+  writeBiosMembers(out, context, adapter.iAdapterIndex);
+  writeOverdriveMembers(out, context, adapter.iAdapterIndex);
+  out << "      \"json_sentinel\": null" << std::endl;
+  out << (last ? "    }" : "    },") << std::endl;
+}
+
+void writeAdapters(std::ostream& out, adl::Context context,
+                   const std::vector<adl::AdapterInfo>& keptAdapters, int pageSize) {
+  for (std::size_t i = 0; i < keptAdapters.size(); ++i) {
+    const adl::AdapterInfo& adapter = keptAdapters[i];
+    if (pageSize != 0) {
+      const int result =
+          adlApi.ADL2_GPUVMPageSize_Info_Set(context, adapter.iAdapterIndex, pageSize);
+      out << "Set PageSize: " << adlResultName(result) << std::endl;
+    }
+    writeAdapterObject(out, context, adapter, i + 1 == keptAdapters.size());
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    const int pageSize = pageSizeFromArguments(argc, argv);
+    loadAdlApi();
+    adl::Context context = nullptr;
+    checkAdl(adlApi.ADL2_Main_Control_Create(adlAlloc, 1, &context), __func__, __LINE__);
+    const ContextGuard contextGuard(context);
+
+    std::cout << std::boolalpha;
+    writeDriverSection(std::cout, context);
+
+    int count = 0;
+    checkAdl(adlApi.ADL2_Adapter_NumberOfAdapters_Get(context, &count), __func__, __LINE__);
+    AdapterBuffer adapters;
+    if (count > 0) {
+      adapters = allocateAdapterBuffer(count);
+      const int byteSize = count * int{sizeof(adl::AdapterInfo)};
+      checkAdl(adlApi.ADL2_Adapter_AdapterInfo_Get(context, adapters.get(), byteSize), __func__,
+               __LINE__);
+    }
+    const auto keptAdapters = keepAmdAdapters({adapters.get(), count > 0 ? std::size_t(count) : 0});
+    writeAdapters(std::cout, context, keptAdapters, pageSize);
+
+    std::cout << "  ]" << std::endl << "}" << std::endl;
+    return 0;
+  } catch (const std::bad_alloc&) {
+    std::cerr << "bad allocation" << std::endl;
+  } catch (const std::exception& error) {
+    std::cerr << error.what() << std::endl;
+  }
+  return 1;
+}

@@ -1,0 +1,71 @@
+#include "text_format.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+namespace {
+
+struct ParseCase {
+  std::string text;
+  std::optional<std::int32_t> expected;
+};
+
+TEST(ParseLeadingInt32, GivenArgumentTexts_WhenParsing_ThenReadsLikeStrtolWithin32Bits) {
+  const ParseCase cases[] = {
+      {"1", 1},
+      {"2abc", 2},
+      {"1.9", 1},
+      {" \t\n\v\f\r2", 2},
+      {"+2", 2},
+      {"-1", -1},
+      {"-0", 0},
+      {"0003", 3},
+      {"2147483647", 2147483647},
+      {"-2147483648", -2147483647 - 1},
+      {"2147483648", std::nullopt},
+      {"-2147483649", std::nullopt},
+      {"99999999999999999999", std::nullopt},
+      {"", std::nullopt},
+      {"abc", std::nullopt},
+      {"+", std::nullopt},
+      {"+-1", std::nullopt},
+      {"- 1", std::nullopt},
+      {"x2", std::nullopt},
+  };
+  for (const auto& [text, expected] : cases) {
+    EXPECT_EQ(parseLeadingInt32(text), expected) << "text: \"" << text << '"';
+  }
+}
+
+TEST(EscapeJsonString, GivenSpecialBytes_WhenEscaping_ThenEveryOneGetsItsJsonForm) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"plain text", "plain text"},
+      {R"(\\.\DISPLAY1)", R"(\\\\.\\DISPLAY1)"},
+      {R"(say "hi")", R"(say \"hi\")"},
+      {"\b\f\n\r\t", R"(\b\f\n\r\t)"},
+      {std::string("\0\x01\x1f", 3), R"(\u0000\u0001\u001f)"},
+      {"\x1b[0m", R"(\u001b[0m)"},
+      {"\x7f\x80\xff caf\xc3\xa9", "\x7f\x80\xff caf\xc3\xa9"},
+      {"\", \"injected\": \"", R"(\", \"injected\": \")"},
+  };
+  for (const auto& [text, expected] : cases) {
+    EXPECT_EQ(escapeJsonString(text), expected);
+  }
+}
+
+TEST(FieldText, GivenFieldWithoutNul_WhenReading_ThenStopsAtTheFieldEnd) {
+  struct {
+    char field[4] = {'a', 'b', 'c', 'd'};
+    char next[4] = {'x', 'y', 'z', '\0'};
+  } record;
+  EXPECT_EQ(fieldText(record.field), "abcd");
+}
+
+TEST(FieldText, GivenFieldWithNul_WhenReading_ThenStopsAtTheFirstNul) {
+  const char field[8] = {'a', 'b', '\0', 'c'};
+  EXPECT_EQ(fieldText(field), "ab");
+}
+
+}  // namespace

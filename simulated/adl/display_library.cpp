@@ -1,0 +1,307 @@
+// The simulated display library: the 18 context-based entry points, answering from the
+// scenario file named by ADL_SIM_SCENARIO (read when the context is created) and recording
+// every call in the trace. A scenario that cannot be read ends the process at once with a
+// message on standard error and status 86, so a broken test setup never passes for a result.
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <string>
+
+#include "scenario.h"
+#include "trace.h"
+
+#if defined(_WIN32)
+#define ADL_EXPORT
+#else
+#define ADL_EXPORT __attribute__((visibility("default")))
+#endif
+
+namespace simulated_adl {
+namespace {
+
+constexpr int kScenarioErrorStatus = 86;
+
+std::optional<Scenario> scenario;
+adl::MallocCallback programAlloc = nullptr;
+int contextToken = 0;
+
+[[noreturn]] void failLoudly(const std::string& message) {
+  std::fprintf(stderr, "simulated ADL: %s\n", message.c_str());
+  std::fflush(stderr);
+  std::_Exit(kScenarioErrorStatus);
+}
+
+Scenario readConfiguredScenario() {
+  const char* path = std::getenv("ADL_SIM_SCENARIO");
+  if (!path || !*path) failLoudly("ADL_SIM_SCENARIO is not set");
+  try {
+    return loadScenarioFile(path);
+  } catch (const ScenarioError& error) {
+    failLoudly(std::string(path) + ": " + error.what());
+  }
+}
+
+template <typename Record>
+const char* zeroedFlag(const Record* record, std::size_t count = 1) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(record);
+  const bool zeroed = std::all_of(bytes, bytes + count * sizeof(Record),
+                                  [](unsigned char byte) { return byte == 0; });
+  return zeroed ? "zeroed=yes" : "zeroed=no";
+}
+
+std::string adapterArgument(int adapterIndex) {
+  return "adapter=" + std::to_string(adapterIndex);
+}
+
+// The scenario's adapter with this index, or null (the call then fails with
+// ADL_ERR_INVALID_ADL_IDX).
+AdapterScenario* findAdapter(int adapterIndex) {
+  if (!scenario) return nullptr;
+  for (AdapterScenario& adapter : scenario->adapters) {
+    if (adapter.info.iAdapterIndex == adapterIndex) return &adapter;
+  }
+  return nullptr;
+}
+
+// Common shape of a per-adapter query: trace, look the adapter up, check the output
+// pointer, and let fill copy the scenario's reply.
+template <typename Fill>
+int answerForAdapter(const std::string& traceText, int adapterIndex, bool outputsGiven, Fill fill) {
+  traceLine(traceText);
+  if (!scenario) return adl::ADL_ERR_NOT_INIT;
+  if (!outputsGiven) return adl::ADL_ERR_NULL_POINTER;
+  AdapterScenario* adapter = findAdapter(adapterIndex);
+  if (!adapter) return adl::ADL_ERR_INVALID_ADL_IDX;
+  return fill(*adapter);
+}
+
+void handOverSettingList(const SettingsReply& reply, int adapterIndex,
+                         adl::ADLOD8SingleInitSetting** list) {
+  const int bytes = static_cast<int>(reply.list.size() * sizeof(adl::ADLOD8SingleInitSetting));
+  void* block = programAlloc(bytes);
+  if (!block) return;
+  std::memcpy(block, reply.list.data(), static_cast<std::size_t>(bytes));
+  *list = static_cast<adl::ADLOD8SingleInitSetting*>(block);
+  const std::string description =
+      "Overdrive 8 setting list of adapter " + std::to_string(adapterIndex);
+  watchHandedOverBlock(block, description.c_str());
+  traceLine("  handed over a setting list of " + std::to_string(reply.list.size()) +
+            " entries, feature count " + std::to_string(reply.featureCount));
+}
+
+}  // namespace
+}  // namespace simulated_adl
+
+using namespace simulated_adl;
+
+extern "C" {
+
+ADL_EXPORT int ADL2_Main_Control_Create(adl::MallocCallback callback, int enumConnectedAdapters,
+                                        adl::Context* context) {
+  traceLine(std::string("ADL2_Main_Control_Create(callback=") + (callback ? "set" : "null") +
+            ", enum_connected=" + std::to_string(enumConnectedAdapters) + ")");
+  if (!scenario) scenario = readConfiguredScenario();
+  installFreeWatch();
+  if (!callback) return -11;  // ADL_ERR_INVALID_CALLBACK
+  if (!context) return adl::ADL_ERR_NULL_POINTER;
+  programAlloc = callback;
+  if (adl::ADL_OK <= scenario->createResult && scenario->createResult <= adl::ADL_OK_WARNING) {
+    *context = &contextToken;
+  }
+  return scenario->createResult;
+}
+
+ADL_EXPORT int ADL2_Main_Control_Destroy(adl::Context context) {
+  traceLine(std::string("ADL2_Main_Control_Destroy(") +
+            (context == &contextToken ? "context" : "unknown context") + ")");
+  return adl::ADL_OK;
+}
+
+ADL_EXPORT int ADL2_Graphics_VersionsX2_Get(adl::Context, adl::ADLVersionsInfoX2* versions) {
+  traceLine(std::string("ADL2_Graphics_VersionsX2_Get(") + zeroedFlag(versions) + ")");
+  if (!scenario) return adl::ADL_ERR_NOT_INIT;
+  if (!versions) return adl::ADL_ERR_NULL_POINTER;
+  *versions = scenario->versions;
+  return scenario->versionsResult;
+}
+
+ADL_EXPORT int ADL2_Adapter_NumberOfAdapters_Get(adl::Context, int* count) {
+  traceLine("ADL2_Adapter_NumberOfAdapters_Get(preset=" +
+            (count ? std::to_string(*count) : std::string("null")) + ")");
+  if (!scenario) return adl::ADL_ERR_NOT_INIT;
+  if (!count) return adl::ADL_ERR_NULL_POINTER;
+  *count = scenario->adapterCount;
+  return scenario->adapterCountResult;
+}
+
+ADL_EXPORT int ADL2_Adapter_AdapterInfo_Get(adl::Context, adl::AdapterInfo* adapters,
+                                            int inputSizeInBytes) {
+  const std::size_t capacity =
+      inputSizeInBytes > 0 ? static_cast<std::size_t>(inputSizeInBytes) / sizeof(adl::AdapterInfo)
+                           : 0;
+  // Only the records the library may fill are checked, so a huge buffer costs no time.
+  const std::size_t checked = std::min(capacity, kMaximumAdapters);
+  traceLine("ADL2_Adapter_AdapterInfo_Get(bytes=" + std::to_string(inputSizeInBytes) + ", " +
+            (adapters ? zeroedFlag(adapters, checked) : "null") + ")");
+  if (!scenario) return adl::ADL_ERR_NOT_INIT;
+  if (!adapters) return adl::ADL_ERR_NULL_POINTER;
+  const std::size_t filled = std::min(capacity, scenario->adapters.size());
+  for (std::size_t i = 0; i < filled; ++i) adapters[i] = scenario->adapters[i].info;
+  return scenario->adapterInfoResult;
+}
+
+ADL_EXPORT int ADL2_Adapter_MemoryInfo_Get(adl::Context, int adapterIndex,
+                                           adl::ADLMemoryInfo* memory) {
+  return answerForAdapter("ADL2_Adapter_MemoryInfo_Get(" + adapterArgument(adapterIndex) + ", " +
+                              (memory ? zeroedFlag(memory) : "null") + ")",
+                          adapterIndex, memory != nullptr, [&](const AdapterScenario& adapter) {
+                            *memory = adapter.memory.memory;
+                            return adapter.memory.result;
+                          });
+}
+
+ADL_EXPORT int ADL2_Adapter_VideoBiosInfo_Get(adl::Context, int adapterIndex,
+                                              adl::ADLBiosInfo* bios) {
+  return answerForAdapter("ADL2_Adapter_VideoBiosInfo_Get(" + adapterArgument(adapterIndex) + ", " +
+                              (bios ? zeroedFlag(bios) : "null") + ")",
+                          adapterIndex, bios != nullptr, [&](const AdapterScenario& adapter) {
+                            *bios = adapter.bios.bios;
+                            return adapter.bios.result;
+                          });
+}
+
+ADL_EXPORT int ADL2_Overdrive_Caps(adl::Context, int adapterIndex, int* supported, int* enabled,
+                                   int* version) {
+  const bool given = supported && enabled && version;
+  return answerForAdapter("ADL2_Overdrive_Caps(" + adapterArgument(adapterIndex) + ", presets=" +
+                              (given ? std::to_string(*supported) + "/" + std::to_string(*enabled) +
+                                           "/" + std::to_string(*version)
+                                     : std::string("null")) +
+                              ")",
+                          adapterIndex, given, [&](const AdapterScenario& adapter) {
+                            *supported = adapter.overdriveCaps.supported;
+                            *enabled = adapter.overdriveCaps.enabled;
+                            *version = adapter.overdriveCaps.version;
+                            return adapter.overdriveCaps.result;
+                          });
+}
+
+ADL_EXPORT int ADL2_Overdrive5_Temperature_Get(adl::Context, int adapterIndex,
+                                               int thermalControllerIndex,
+                                               adl::ADLTemperature* temperature) {
+  return answerForAdapter(
+      "ADL2_Overdrive5_Temperature_Get(" + adapterArgument(adapterIndex) +
+          ", controller=" + std::to_string(thermalControllerIndex) + ", size=" +
+          (temperature ? std::to_string(temperature->iSize) : std::string("null")) + ")",
+      adapterIndex, temperature != nullptr, [&](const AdapterScenario& adapter) {
+        temperature->iTemperature = adapter.temperature.value;
+        return adapter.temperature.result;
+      });
+}
+
+ADL_EXPORT int ADL2_Overdrive5_FanSpeed_Get(adl::Context, int adapterIndex,
+                                            int thermalControllerIndex,
+                                            adl::ADLFanSpeedValue* fanSpeed) {
+  return answerForAdapter("ADL2_Overdrive5_FanSpeed_Get(" + adapterArgument(adapterIndex) +
+                              ", controller=" + std::to_string(thermalControllerIndex) +
+                              (fanSpeed ? ", type=" + std::to_string(fanSpeed->iSpeedType) +
+                                              ", size=" + std::to_string(fanSpeed->iSize) +
+                                              ", flags=" + std::to_string(fanSpeed->iFlags)
+                                        : std::string(", null")) +
+                              ")",
+                          adapterIndex, fanSpeed != nullptr, [&](const AdapterScenario& adapter) {
+                            const ValueReply& reply =
+                                fanSpeed->iSpeedType == adl::ADL_DL_FANCTRL_SPEED_TYPE_RPM
+                                    ? adapter.fanRpm
+                                    : adapter.fanPercent;
+                            fanSpeed->iFanSpeed = reply.value;
+                            return reply.result;
+                          });
+}
+
+ADL_EXPORT int ADL2_Overdrive5_FanSpeedInfo_Get(adl::Context, int adapterIndex, int, void*) {
+  traceLine("ADL2_Overdrive5_FanSpeedInfo_Get(" + adapterArgument(adapterIndex) + ")");
+  return adl::ADL_ERR_NOT_SUPPORTED;
+}
+
+ADL_EXPORT int ADL2_Overdrive5_CurrentActivity_Get(adl::Context, int adapterIndex,
+                                                   adl::ADLPMActivity* activity) {
+  return answerForAdapter("ADL2_Overdrive5_CurrentActivity_Get(" + adapterArgument(adapterIndex) +
+                              ", " + (activity ? zeroedFlag(activity) : "null") + ")",
+                          adapterIndex, activity != nullptr, [&](const AdapterScenario& adapter) {
+                            *activity = adapter.activity.activity;
+                            return adapter.activity.result;
+                          });
+}
+
+ADL_EXPORT int ADL2_Overdrive6_CurrentPower_Get(adl::Context, int adapterIndex, int powerType,
+                                                int* value) {
+  return answerForAdapter("ADL2_Overdrive6_CurrentPower_Get(" + adapterArgument(adapterIndex) +
+                              ", type=" + std::to_string(powerType) + ")",
+                          adapterIndex, value != nullptr, [&](const AdapterScenario& adapter) {
+                            *value = adapter.power.value;
+                            return adapter.power.result;
+                          });
+}
+
+ADL_EXPORT int ADL2_New_QueryPMLogData_Get(adl::Context, int adapterIndex,
+                                           adl::ADLPMLogDataOutput* data) {
+  return answerForAdapter("ADL2_New_QueryPMLogData_Get(" + adapterArgument(adapterIndex) + ", " +
+                              (data ? zeroedFlag(data) : "null") + ")",
+                          adapterIndex, data != nullptr, [&](const AdapterScenario& adapter) {
+                            *data = adapter.pmLog.data;
+                            return adapter.pmLog.result;
+                          });
+}
+
+ADL_EXPORT int ADL2_Overdrive8_Init_SettingX2_Get(adl::Context, int adapterIndex, int* capabilities,
+                                                  int* numberOfFeatures,
+                                                  adl::ADLOD8SingleInitSetting** list) {
+  const bool given = capabilities && numberOfFeatures && list;
+  return answerForAdapter(
+      "ADL2_Overdrive8_Init_SettingX2_Get(" + adapterArgument(adapterIndex) +
+          (given ? ", feature_count_preset=" + std::to_string(*numberOfFeatures) +
+                       ", list_preset=" + (*list ? "set" : "null")
+                 : std::string(", null")) +
+          ")",
+      adapterIndex, given, [&](const AdapterScenario& adapter) {
+        const SettingsReply& reply = adapter.overdrive8Settings;
+        if (reply.list.empty()) return reply.result;  // no such group in the scenario
+        *capabilities = reply.capabilities;
+        *numberOfFeatures = reply.featureCount;
+        if (reply.handsOverList) handOverSettingList(reply, adapterIndex, list);
+        return reply.result;
+      });
+}
+
+ADL_EXPORT int ADL2_Overdrive8_Init_Setting_Get(adl::Context, int adapterIndex,
+                                                adl::ADLOD8InitSetting*) {
+  traceLine("ADL2_Overdrive8_Init_Setting_Get(" + adapterArgument(adapterIndex) + ")");
+  return adl::ADL_ERR_NOT_SUPPORTED;
+}
+
+ADL_EXPORT int ADL2_GPUVMPageSize_Info_Set(adl::Context, int adapterIndex, int pageSizeType) {
+  return answerForAdapter("ADL2_GPUVMPageSize_Info_Set(" + adapterArgument(adapterIndex) +
+                              ", page_size=" + std::to_string(pageSizeType) + ")",
+                          adapterIndex, true,
+                          [](const AdapterScenario& adapter) { return adapter.pageSize.result; });
+}
+
+ADL_EXPORT int ADL2_Adapter_ASICFamilyType_Get(adl::Context, int adapterIndex, int* asicTypes,
+                                               int* valids) {
+  const bool given = asicTypes && valids;
+  return answerForAdapter("ADL2_Adapter_ASICFamilyType_Get(" + adapterArgument(adapterIndex) +
+                              ", presets=" +
+                              (given ? std::to_string(*asicTypes) + "/" + std::to_string(*valids)
+                                     : std::string("null")) +
+                              ")",
+                          adapterIndex, given, [&](const AdapterScenario& adapter) {
+                            *asicTypes = adapter.asicFamily.types;
+                            *valids = adapter.asicFamily.valids;
+                            return adapter.asicFamily.result;
+                          });
+}
+
+}  // extern "C"

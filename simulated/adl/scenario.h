@@ -1,0 +1,103 @@
+// A scripted machine for the simulated display library: what each entry point returns and
+// the records it fills in, read from a JSON scenario file.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "adl_types.h"
+
+namespace simulated_adl {
+
+// Result of an entry point whose scenario group is absent.
+inline constexpr int kResultWhenAbsent = adl::ADL_ERR_NOT_SUPPORTED;
+
+// Upper bounds that keep the library's memory use small whatever a scenario says.
+inline constexpr std::size_t kMaximumAdapters = 4096;
+inline constexpr int kMaximumSettingListLength = 256;
+
+struct AsicReply {
+  int result = kResultWhenAbsent;
+  int types = 0;
+  int valids = 0;
+};
+
+struct MemoryReply {
+  int result = kResultWhenAbsent;
+  adl::ADLMemoryInfo memory{};
+};
+
+struct BiosReply {
+  int result = kResultWhenAbsent;
+  adl::ADLBiosInfo bios{};
+};
+
+struct OverdriveCapsReply {
+  int result = kResultWhenAbsent;
+  int supported = 0;
+  int enabled = 0;
+  int version = 0;
+};
+
+struct PMLogReply {
+  int result = kResultWhenAbsent;
+  adl::ADLPMLogDataOutput data{};
+};
+
+// The Overdrive 8 setting list is handed over (allocated through the program's callback)
+// whenever the group is present and handsOverList is set, whatever the result.
+struct SettingsReply {
+  int result = kResultWhenAbsent;
+  int capabilities = 0;
+  int featureCount = 0;
+  bool handsOverList = false;
+  std::vector<adl::ADLOD8SingleInitSetting> list;
+};
+
+struct ValueReply {
+  int result = kResultWhenAbsent;
+  int value = 0;
+};
+
+struct ActivityReply {
+  int result = kResultWhenAbsent;
+  adl::ADLPMActivity activity{};
+};
+
+struct AdapterScenario {
+  adl::AdapterInfo info{};
+  AsicReply asicFamily;
+  MemoryReply memory;
+  BiosReply bios;
+  OverdriveCapsReply overdriveCaps;
+  PMLogReply pmLog;
+  SettingsReply overdrive8Settings;
+  ValueReply temperature;  // millidegrees Celsius
+  ValueReply fanPercent;
+  ValueReply fanRpm;
+  ActivityReply activity;
+  ValueReply power;  // watts with 8 fractional bits
+  ValueReply pageSize;
+};
+
+struct Scenario {
+  int createResult = adl::ADL_OK;
+  int versionsResult = kResultWhenAbsent;
+  adl::ADLVersionsInfoX2 versions{};
+  int adapterCountResult = adl::ADL_OK;
+  int adapterCount = 0;
+  int adapterInfoResult = adl::ADL_OK;
+  std::vector<AdapterScenario> adapters;
+};
+
+// A scenario file that cannot be read or does not follow the format.
+class ScenarioError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+Scenario parseScenario(const std::string& jsonText);
+Scenario loadScenarioFile(const std::string& path);
+
+}  // namespace simulated_adl

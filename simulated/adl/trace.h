@@ -1,0 +1,21 @@
+// The call trace of the simulated display library: one line per call received, written to
+// the file named by ADL_SIM_TRACE (nothing is written when it is unset).
+#pragma once
+
+#include <string>
+
+namespace simulated_adl {
+
+void traceLine(const std::string& line);
+
+// Notes a block handed over to the program, which must release it with free; the release
+// appears in the trace as "free(<description>)" where the platform lets the library see it.
+void watchHandedOverBlock(void* block, const char* description);
+
+// Starts watching the program's free (see the platform file).
+void installFreeWatch();
+
+// Writes the trace line for a watched block that is being freed; a no-op for other blocks.
+void noteFree(void* block);
+
+}  // namespace simulated_adl
