@@ -1,0 +1,103 @@
+// The Windows face of pidctl: the real system calls behind ConsolePlatform, and wmain.
+#include <initguid.h>  // defines PKEY_AppUserModel_ID in this file
+#include <propkey.h>
+#include <propsys.h>
+#include <shellapi.h>
+#include <windows.h>
+
+#include <cwchar>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "console_platform.h"
+#include "pidctl.h"
+
+namespace pidctl {
+namespace {
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 strings pass through unchanged");
+
+std::wstring toWide(const std::u16string& text) {
+  return std::wstring(text.begin(), text.end());
+}
+
+PROPVARIANT toPropVariant(const PropertyValue& value) {
+  PROPVARIANT variant;
+  PropVariantInit(&variant);
+  variant.vt = value.type;
+  variant.pwszVal = reinterpret_cast<LPWSTR>(value.text);
+  return variant;
+}
+
+IPropertyStore* toStore(PropertyStore store) {
+  return static_cast<IPropertyStore*>(store);
+}
+
+class WindowsConsolePlatform final : public ConsolePlatform {
+ public:
+  bool freeConsole() override { return FreeConsole() != 0; }
+  bool attachConsole(std::uint32_t processId) override { return AttachConsole(processId) != 0; }
+
+  std::uint32_t getLastError() override { return GetLastError(); }
+  void setLastError(std::uint32_t code) override { SetLastError(code); }
+
+  WindowHandle getConsoleWindow() override { return GetConsoleWindow(); }
+  void showWindow(WindowHandle window, int showMode) override {
+    ShowWindow(static_cast<HWND>(window), showMode);
+  }
+  bool setForegroundWindow(WindowHandle window) override {
+    return SetForegroundWindow(static_cast<HWND>(window)) != 0;
+  }
+
+  bool setConsoleTitle(const std::u16string& title) override {
+    return SetConsoleTitleW(toWide(title).c_str()) != 0;
+  }
+
+  HResult getPropertyStoreForWindow(WindowHandle window, PropertyStore& store) override {
+    return SHGetPropertyStoreForWindow(static_cast<HWND>(window), IID_IPropertyStore, &store);
+  }
+  void* coTaskMemAlloc(std::size_t bytes) override { return CoTaskMemAlloc(bytes); }
+  HResult setAppUserModelIdValue(PropertyStore store, const PropertyValue& value) override {
+    const PROPVARIANT variant = toPropVariant(value);
+    return toStore(store)->SetValue(PKEY_AppUserModel_ID, variant);
+  }
+  HResult commit(PropertyStore store) override { return toStore(store)->Commit(); }
+  void release(PropertyStore store) override { toStore(store)->Release(); }
+  void propVariantClear(PropertyValue& value) override {
+    PROPVARIANT variant = toPropVariant(value);
+    PropVariantClear(&variant);
+    value = PropertyValue{};
+  }
+
+  bool ignoreCtrlC() override { return SetConsoleCtrlHandler(nullptr, TRUE) != 0; }
+  bool generateConsoleCtrlEvent(std::uint32_t event, std::uint32_t processGroup) override {
+    return GenerateConsoleCtrlEvent(event, processGroup) != 0;
+  }
+
+  InputHandle createFile(const std::u16string& name, std::uint32_t access, std::uint32_t share,
+                         std::uint32_t disposition) override {
+    return CreateFileW(toWide(name).c_str(), access, share, nullptr, disposition, 0, nullptr);
+  }
+  bool getConsoleMode(InputHandle input, std::uint32_t& mode) override {
+    DWORD read = 0;
+    const bool succeeded = GetConsoleMode(input, &read) != 0;
+    mode = read;
+    return succeeded;
+  }
+  bool setConsoleMode(InputHandle input, std::uint32_t mode) override {
+    return SetConsoleMode(input, mode) != 0;
+  }
+};
+
+}  // namespace
+}  // namespace pidctl
+
+int wmain(int argc, wchar_t** argv) {
+  std::vector<std::u16string> args;
+  for (int index = 0; index < argc; ++index) {
+    args.emplace_back(argv[index], argv[index] + std::wcslen(argv[index]));
+  }
+  pidctl::WindowsConsolePlatform platform;
+  return static_cast<int>(pidctl::runPidctl(args, platform, std::cerr));
+}

@@ -1,0 +1,206 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "recording_platform.h"
+
+namespace pidctl::testing {
+namespace {
+
+using Calls = std::vector<std::string>;
+using Args = std::vector<std::u16string>;
+
+const Calls kSwitchToConsole42 = {"FreeConsole()", "AttachConsole(42)"};
+
+Calls switchThen(const Calls& commandCalls) {
+  Calls calls = kSwitchToConsole42;
+  calls.insert(calls.end(), commandCalls.begin(), commandCalls.end());
+  return calls;
+}
+
+// Command-line errors found before the console is touched.
+struct EarlyErrorCase {
+  Args args;
+  std::string message;
+};
+
+class GivenCommandLineRejectedBeforeTheSwitch : public ::testing::TestWithParam<EarlyErrorCase> {};
+
+TEST_P(GivenCommandLineRejectedBeforeTheSwitch,
+       WhenRunning_ThenMessageAndStatus1WithNoConsoleOperation) {
+  RecordingPlatform platform;
+  const RunOutcome outcome = runPidctlWith(platform, GetParam().args);
+  EXPECT_EQ(outcome.status, 1u);
+  EXPECT_EQ(outcome.errors, GetParam().message + "\n");
+  EXPECT_TRUE(platform.calls().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    UsageAndPid, GivenCommandLineRejectedBeforeTheSwitch,
+    ::testing::Values(EarlyErrorCase{{u"pidctl"}, "Usage: pidctl <command> <pid>"},
+                      EarlyErrorCase{{u"pidctl", u"hide"}, "Usage: pidctl <command> <pid>"},
+                      EarlyErrorCase{{u"pidctl", u"title"}, "Usage: pidctl <command> <pid>"},
+                      EarlyErrorCase{{u"pidctl", u"hide", u""}, "Invalid pid"},
+                      EarlyErrorCase{{u"pidctl", u"hide", u"abc"}, "Invalid pid"},
+                      EarlyErrorCase{{u"pidctl", u"hide", u"2147483648"}, "Invalid pid"},
+                      EarlyErrorCase{{u"pidctl", u"hide", u"4294967295"}, "Invalid pid"},
+                      // The pid is checked before the command word is looked up.
+                      EarlyErrorCase{{u"pidctl", u"bogus", u"x"}, "Invalid pid"},
+                      EarlyErrorCase{{u"pidctl", u"title", u"x", u"t"}, "Invalid pid"}));
+
+// The pid's 32 bits reach AttachConsole unchanged.
+struct AttachCase {
+  std::u16string pidText;
+  std::string attachCall;
+};
+
+class GivenValidPidText : public ::testing::TestWithParam<AttachCase> {};
+
+TEST_P(GivenValidPidText, WhenSwitchingConsoles_ThenAttachesToItsUnsignedBits) {
+  RecordingPlatform platform;
+  runPidctlWith(platform, {u"pidctl", u"noword", GetParam().pidText});
+  EXPECT_EQ(platform.calls(), (Calls{"FreeConsole()", GetParam().attachCall}));
+}
+
+INSTANTIATE_TEST_SUITE_P(SignedAndUnsigned, GivenValidPidText,
+                         ::testing::Values(AttachCase{u"-1", "AttachConsole(4294967295)"},
+                                           AttachCase{u"-2147483648", "AttachConsole(2147483648)"},
+                                           AttachCase{u"2147483647", "AttachConsole(2147483647)"},
+                                           AttachCase{u" +42abc", "AttachConsole(42)"},
+                                           AttachCase{u"0", "AttachConsole(0)"}));
+
+// A failing switch ends the run with its error code and no message, whatever follows.
+struct SwitchFailureCase {
+  std::string operation;
+  Args args;
+  Calls calls;
+};
+
+class GivenConsoleSwitchFails : public ::testing::TestWithParam<SwitchFailureCase> {};
+
+TEST_P(GivenConsoleSwitchFails, WhenRunning_ThenStatusIsItsLastErrorAndNothingIsWritten) {
+  RecordingPlatform platform;
+  platform.fail(GetParam().operation, 87);
+  const RunOutcome outcome = runPidctlWith(platform, GetParam().args);
+  EXPECT_EQ(outcome.status, 87u);
+  EXPECT_EQ(outcome.errors, "");
+  EXPECT_EQ(platform.calls(), GetParam().calls);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FreeOrAttach, GivenConsoleSwitchFails,
+    ::testing::Values(SwitchFailureCase{"FreeConsole",
+                                        {u"pidctl", u"hide", u"42"},
+                                        {"FreeConsole()", "GetLastError()"}},
+                      SwitchFailureCase{"AttachConsole",
+                                        {u"pidctl", u"hide", u"42"},
+                                        {"FreeConsole()", "AttachConsole(42)", "GetLastError()"}},
+                      SwitchFailureCase{"AttachConsole",
+                                        {u"pidctl", u"Hide", u"42"},
+                                        {"FreeConsole()", "AttachConsole(42)", "GetLastError()"}},
+                      SwitchFailureCase{"AttachConsole",
+                                        {u"pidctl", u"title", u"42"},
+                                        {"FreeConsole()", "AttachConsole(42)", "GetLastError()"}}));
+
+// Errors of the command word and its value, found after the switch.
+struct LateErrorCase {
+  Args args;
+  std::string message;
+};
+
+class GivenCommandRejectedAfterTheSwitch : public ::testing::TestWithParam<LateErrorCase> {};
+
+TEST_P(GivenCommandRejectedAfterTheSwitch, WhenRunning_ThenMessageAndStatus1AfterAttaching) {
+  RecordingPlatform platform;
+  const RunOutcome outcome = runPidctlWith(platform, GetParam().args);
+  EXPECT_EQ(outcome.status, 1u);
+  EXPECT_EQ(outcome.errors, GetParam().message + "\n");
+  EXPECT_EQ(platform.calls(), kSwitchToConsole42);
+}
+
+const std::string kInvalidCommand = "Invalid command";
+const std::string kTitleUsage = "Usage: pidctl title <pid> <title>";
+const std::string kAppIdUsage = "Usage: pidctl appusermodelid <pid> <appid>";
+
+INSTANTIATE_TEST_SUITE_P(
+    UnknownWords, GivenCommandRejectedAfterTheSwitch,
+    ::testing::Values(LateErrorCase{{u"pidctl", u"Hide", u"42"}, kInvalidCommand},
+                      LateErrorCase{{u"pidctl", u"HIDE", u"42"}, kInvalidCommand},
+                      LateErrorCase{{u"pidctl", u" hide", u"42"}, kInvalidCommand},
+                      LateErrorCase{{u"pidctl", u"hide ", u"42"}, kInvalidCommand},
+                      LateErrorCase{{u"pidctl", u"showno", u"42"}, kInvalidCommand},
+                      LateErrorCase{{u"pidctl", u"shownoactivat", u"42"}, kInvalidCommand},
+                      LateErrorCase{{u"pidctl", u"shownoactivatee", u"42"}, kInvalidCommand},
+                      LateErrorCase{{u"pidctl", std::u16string(u"hide\0", 5), u"42"},
+                                    kInvalidCommand},
+                      LateErrorCase{{u"pidctl", u"", u"42"}, kInvalidCommand}));
+
+INSTANTIATE_TEST_SUITE_P(
+    MissingOrSplitValue, GivenCommandRejectedAfterTheSwitch,
+    ::testing::Values(LateErrorCase{{u"pidctl", u"title", u"42"}, kTitleUsage},
+                      LateErrorCase{{u"pidctl", u"title", u"42", u"a", u"b"}, kTitleUsage},
+                      LateErrorCase{{u"pidctl", u"appusermodelid", u"42"}, kAppIdUsage},
+                      LateErrorCase{{u"pidctl", u"appusermodelid", u"42", u"a", u"b"},
+                                    kAppIdUsage}));
+
+// Each command word runs its own action, to the end, with status 0.
+struct CommandCase {
+  Args args;
+  Calls commandCalls;
+};
+
+class GivenCommandSucceeds : public ::testing::TestWithParam<CommandCase> {};
+
+TEST_P(GivenCommandSucceeds, WhenRunning_ThenMakesItsCallsInOrderAndStatusIs0) {
+  RecordingPlatform platform;
+  platform.setInputMode(0x1F7);
+  const RunOutcome outcome = runPidctlWith(platform, GetParam().args);
+  EXPECT_EQ(outcome.status, 0u);
+  EXPECT_EQ(outcome.errors, "");
+  EXPECT_EQ(platform.calls(), switchThen(GetParam().commandCalls));
+}
+
+const Calls kFetchWindow = {"SetLastError(0)", "GetConsoleWindow()"};
+
+Calls fetchWindowThen(const Calls& calls) {
+  Calls all = kFetchWindow;
+  all.insert(all.end(), calls.begin(), calls.end());
+  return all;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryCommand, GivenCommandSucceeds,
+    ::testing::Values(
+        CommandCase{{u"pidctl", u"hide", u"42"}, fetchWindowThen({"ShowWindow(hwnd, 0)"})},
+        CommandCase{{u"pidctl", u"hide", u"42", u"extra"},
+                    fetchWindowThen({"ShowWindow(hwnd, 0)"})},
+        CommandCase{{u"pidctl", u"show", u"42"}, fetchWindowThen({"ShowWindow(hwnd, 5)"})},
+        CommandCase{{u"pidctl", u"shownoactivate", u"42"},
+                    fetchWindowThen({"ShowWindow(hwnd, 4)"})},
+        CommandCase{{u"pidctl", u"foreground", u"42", u"x", u"y"},
+                    fetchWindowThen({"SetLastError(0)", "SetForegroundWindow(hwnd)"})},
+        CommandCase{
+            {u"pidctl", u"title", u"42", u"Build \u00FC \xD83D\xDE00 \xDC00"},
+            fetchWindowThen({"SetConsoleTitleW(\"Build \\u00FC \\uD83D\\uDE00 \\uDC00\")"})},
+        CommandCase{{u"pidctl", u"title", u"42", u""}, fetchWindowThen({"SetConsoleTitleW(\"\")"})},
+        CommandCase{{u"pidctl", u"appusermodelid", u"42", u"Co.App"},
+                    fetchWindowThen({"SHGetPropertyStoreForWindow(hwnd, IID_IPropertyStore, NULL)",
+                                     "CoTaskMemAlloc(14)",
+                                     "SetValue(store, PKEY_AppUserModel_ID, VT_LPWSTR \"Co.App\")",
+                                     "Commit(store)", "PropVariantClear(VT_LPWSTR \"Co.App\")",
+                                     "Release(store)"})},
+        CommandCase{{u"pidctl", u"appusermodelid", u"42", u""},
+                    fetchWindowThen({"SHGetPropertyStoreForWindow(hwnd, IID_IPropertyStore, NULL)",
+                                     "CoTaskMemAlloc(2)",
+                                     "SetValue(store, PKEY_AppUserModel_ID, VT_LPWSTR \"\")",
+                                     "Commit(store)", "PropVariantClear(VT_LPWSTR \"\")",
+                                     "Release(store)"})},
+        CommandCase{{u"pidctl", u"ctrlc", u"42", u"extra"},
+                    {"SetConsoleCtrlHandler(NULL, TRUE)", "GenerateConsoleCtrlEvent(0, 0)"}},
+        CommandCase{{u"pidctl", u"noselect", u"42"},
+                    {"CreateFileW(\"CONIN$\", 0xC0000000, 3, NULL, 3, 0, NULL)",
+                     "GetConsoleMode(conin, mode 0x0)", "SetConsoleMode(conin, 0x1B7)"}}));
+
+}  // namespace
+}  // namespace pidctl::testing

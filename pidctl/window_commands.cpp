@@ -1,0 +1,87 @@
+#include "window_commands.h"
+
+#include <algorithm>
+
+namespace pidctl {
+namespace {
+
+constexpr std::uint16_t kVtLpwstr = 31;
+
+// GetConsoleWindow and SetForegroundWindow are not documented to set a last-error code when
+// they fail; the code is cleared before each of them, and a failure that leaves it at 0
+// ends with the given fallback instead.
+ExitStatus lastErrorOr(ConsolePlatform& platform, ExitStatus fallback) {
+  const ExitStatus code = lastError(platform);
+  return code != kSuccess ? code : fallback;
+}
+
+// Fetches the console window; a console without one yields the status that ends the run.
+ExitStatus fetchConsoleWindow(ConsolePlatform& platform, WindowHandle& window) {
+  platform.setLastError(0);
+  window = platform.getConsoleWindow();
+  return window != nullptr ? kSuccess : lastErrorOr(platform, kErrorInvalidWindowHandle);
+}
+
+bool failed(HResult result) {
+  return result < 0;
+}
+
+ExitStatus statusOf(HResult result) {
+  return static_cast<ExitStatus>(result);
+}
+
+// Copies the text with its terminating zero into memory from CoTaskMemAlloc, which the
+// platform's PropVariantClear releases again.
+bool buildStringValue(ConsolePlatform& platform, const std::u16string& text, PropertyValue& value) {
+  void* memory = platform.coTaskMemAlloc((text.size() + 1) * sizeof(char16_t));
+  if (memory == nullptr) return false;
+  auto* units = static_cast<char16_t*>(memory);
+  *std::copy(text.begin(), text.end(), units) = u'\0';
+  value = PropertyValue{kVtLpwstr, units};
+  return true;
+}
+
+}  // namespace
+
+ExitStatus showConsoleWindow(ConsolePlatform& platform, int showMode) {
+  WindowHandle window = nullptr;
+  if (const ExitStatus failure = fetchConsoleWindow(platform, window)) return failure;
+  // ShowWindow's result only tells whether the window was visible before.
+  platform.showWindow(window, showMode);
+  return kSuccess;
+}
+
+ExitStatus bringConsoleWindowToForeground(ConsolePlatform& platform) {
+  WindowHandle window = nullptr;
+  if (const ExitStatus failure = fetchConsoleWindow(platform, window)) return failure;
+  platform.setLastError(0);
+  if (!platform.setForegroundWindow(window)) return lastErrorOr(platform, kErrorAccessDenied);
+  return kSuccess;
+}
+
+ExitStatus setConsoleTitle(ConsolePlatform& platform, const std::u16string& title) {
+  WindowHandle window = nullptr;
+  if (const ExitStatus failure = fetchConsoleWindow(platform, window)) return failure;
+  if (!platform.setConsoleTitle(title)) return lastError(platform);
+  return kSuccess;
+}
+
+ExitStatus setAppUserModelId(ConsolePlatform& platform, const std::u16string& id) {
+  WindowHandle window = nullptr;
+  if (const ExitStatus failure = fetchConsoleWindow(platform, window)) return failure;
+  PropertyStore store = nullptr;
+  if (const HResult result = platform.getPropertyStoreForWindow(window, store); failed(result)) {
+    return statusOf(result);
+  }
+  PropertyValue value;
+  if (!buildStringValue(platform, id, value)) return kEOutOfMemory;
+  if (const HResult result = platform.setAppUserModelIdValue(store, value); failed(result)) {
+    return statusOf(result);
+  }
+  if (const HResult result = platform.commit(store); failed(result)) return statusOf(result);
+  platform.propVariantClear(value);
+  platform.release(store);
+  return kSuccess;
+}
+
+}  // namespace pidctl
