@@ -39,7 +39,7 @@ Scenario readConfiguredScenario() {
   try {
     return loadScenarioFile(path);
   } catch (const ScenarioError& error) {
-    failLoudly(std::string(path) + ": " + error.what());
+    failLoudly(std::string("bad scenario: ") + error.what());
   }
 }
 

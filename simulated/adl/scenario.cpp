@@ -311,7 +311,7 @@ Scenario parseScenario(const std::string& jsonText) {
 
 Scenario loadScenarioFile(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
-  if (!file) throw ScenarioError("cannot open scenario file " + path);
+  if (!file) throw ScenarioError("cannot open " + path);
   std::ostringstream text;
   text << file.rdbuf();
   return parseScenario(text.str());
