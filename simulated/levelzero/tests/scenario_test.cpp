@@ -1,0 +1,131 @@
+// Scenario files: every malformed one is refused with the place of the fault, and the forms
+// that exist for odd values (raw name bytes, non-finite numbers, scripted counts and faults on
+// the N-th call) arrive in the simulated machine as written.
+#include "scenario.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <string>
+
+namespace zesim {
+namespace {
+
+std::string oneDevice(const std::string& deviceFields) {
+  return R"({"drivers": [{"devices": [{)" + deviceFields + "}]}]}";
+}
+
+// ",{}" repeated: that many further empty objects of a list.
+std::string manyEmptyObjects(int count) {
+  std::string objects;
+  for (int index = 0; index < count; ++index) objects += ",{}";
+  return objects;
+}
+
+struct MalformedCase {
+  const char* name;
+  std::string text;
+  const char* message;
+};
+
+TEST(ParseScenario, GivenAMalformedScenario_WhenParsing_ThenTheErrorNamesThePlaceAndProblem) {
+  const MalformedCase cases[] = {
+      {"not JSON", "{", "scenario: [json.exception.parse_error.101]"},
+      {"not an object", "[]", "scenario: expected an object"},
+      {"misspelt key", oneDevice(R"("vendorID": 1)"),
+       "scenario.drivers[0].devices[0].vendorID: unknown key"},
+      {"negative unsigned", oneDevice(R"("deviceId": -1)"),
+       "scenario.drivers[0].devices[0].deviceId: expected an integer from 0 to 4294967295"},
+      {"too wide signed", oneDevice(R"("memoryModules": [{"busWidth": 2147483648}])"),
+       "scenario.drivers[0].devices[0].memoryModules[0].busWidth: expected an integer from "
+       "-2147483648"},
+      {"fraction for integer", oneDevice(R"("flags": 1.5)"),
+       "devices[0].flags: expected an integer"},
+      {"enumeration out of range", oneDevice(R"("type": 2147483648)"),
+       "devices[0].type: expected an integer from 0 to 2147483647"},
+      {"fault at the wrong level", R"({"drivers": [{"fail": {"zeInit": 1}}]})",
+       "scenario.drivers[0].fail.zeInit: not a function that this object answers"},
+      {"unknown function", R"({"fail": {"zeInitt": 1}})", "scenario.fail.zeInitt: not a function"},
+      {"counts for a call that enumerates nothing",
+       oneDevice(R"("counts": {"zeDeviceGetProperties": {"filled": 1}})"),
+       "devices[0].counts.zeDeviceGetProperties: not a function"},
+      {"result beyond 32 bits", R"({"fail": {"zeInit": 4294967296}})",
+       "scenario.fail.zeInit: expected a 32-bit result code"},
+      {"fault without result", R"({"fail": {"zeInit": {"call": 2}}})",
+       "scenario.fail.zeInit.result: missing"},
+      {"name longer than its field", oneDevice(R"("name": ")" + std::string(257, 'x') + R"(")"),
+       "devices[0]: name longer than 256 bytes"},
+      {"both name forms", oneDevice(R"("name": "a", "nameHex": "61")"), "exclude each other"},
+      {"odd hex digits", oneDevice(R"("nameHex": "616")"),
+       "devices[0].nameHex: expected an even number"},
+      {"not hex", oneDevice(R"("nameHex": "zz")"),
+       "devices[0].nameHex: expected hexadecimal digits"},
+      {"short uuid", oneDevice(R"("uuid": "000102030405060708090a0b0c0d0e")"),
+       "devices[0].uuid: expected 16 bytes"},
+      {"api version without minor", R"({"drivers": [{"apiVersion": "1"}]})",
+       "scenario.drivers[0].apiVersion: expected \"major.minor\""},
+      {"api version too large", R"({"drivers": [{"apiVersion": "65536.0"}]})",
+       "scenario.drivers[0].apiVersion: expected"},
+      {"power domain without samples", oneDevice(R"("cardPowerDomain": {"energySamples": []})"),
+       "devices[0].cardPowerDomain.energySamples: needs at least one sample"},
+      {"temperature as text", oneDevice(R"("temperatureSensors": [{"temperature": "hot"}])"),
+       "temperatureSensors[0].temperature: expected a number, \"nan\""},
+      {"too many devices", R"({"drivers": [{"devices": [{})" + manyEmptyObjects(1024) + "]}]}",
+       "scenario.drivers[0].devices: more than 1024 entries"},
+  };
+  for (const MalformedCase& malformed : cases) {
+    SCOPED_TRACE(malformed.name);
+    try {
+      parseScenario(malformed.text);
+      ADD_FAILURE() << "accepted";
+    } catch (const ScenarioError& error) {
+      EXPECT_NE(std::string(error.what()).find(malformed.message), std::string::npos)
+          << error.what();
+    }
+  }
+}
+
+TEST(ParseScenario, GivenRawNameBytes_WhenParsing_ThenTheNameFieldHoldsExactlyThoseBytes) {
+  const std::string hex = "ff00" + std::string(2 * 254, 'a');
+  const Scenario scenario = parseScenario(oneDevice(R"("nameHex": ")" + hex + R"(")"));
+  const char* name = scenario.drivers[0].devices[0].properties.name;
+  EXPECT_EQ(static_cast<unsigned char>(name[0]), 0xff);
+  EXPECT_EQ(name[1], '\0');
+  EXPECT_EQ(static_cast<unsigned char>(name[255]), 0xaa);
+}
+
+TEST(ParseScenario, GivenNonFiniteReadings_WhenParsing_ThenTheyArriveAsNanAndInfinity) {
+  const Scenario scenario = parseScenario(oneDevice(
+      R"("temperatureSensors": [{"temperature": "nan"}, {"temperature": "-inf"}],
+         "frequencyDomains": [{"actual": "inf"}])"));
+  const Device& device = scenario.drivers[0].devices[0];
+  EXPECT_TRUE(std::isnan(device.temperatureSensors[0].temperature));
+  EXPECT_EQ(device.temperatureSensors[1].temperature, -INFINITY);
+  EXPECT_EQ(device.frequencyDomains[0].state.actual, INFINITY);
+}
+
+TEST(Behaviour, GivenAFaultOnTheSecondCall_WhenCalledThreeTimes_ThenOnlyTheSecondCallFails) {
+  Scenario scenario = parseScenario(R"({"fail": {"zeDriverGet": {"result": -5, "call": 2}}})");
+  Behaviour& behaviour = scenario.behaviour;
+  EXPECT_FALSE(behaviour.injectedResult(Call::zeDriverGet));
+  EXPECT_EQ(behaviour.injectedResult(Call::zeDriverGet), static_cast<ze_result_t>(0xfffffffbu));
+  EXPECT_FALSE(behaviour.injectedResult(Call::zeDriverGet));
+  EXPECT_FALSE(behaviour.injectedResult(Call::zeInit));
+}
+
+TEST(Behaviour, GivenScriptedCounts_WhenResolving_ThenReportedIsFreeAndFilledNeverExceedsTheList) {
+  const Scenario scenario = parseScenario(oneDevice(
+      R"("fans": [{}, {}], "counts": {"zesDeviceEnumFans": {"reported": 4294967295, "filled": 9},
+                                      "zesDeviceEnumMemoryModules": {"filled": 0}})"));
+  const Behaviour& behaviour = scenario.drivers[0].devices[0].behaviour;
+  const ResolvedCounts fans = behaviour.countsFor(Call::zesDeviceEnumFans, 2);
+  EXPECT_EQ(fans.reported, 4294967295u);
+  EXPECT_EQ(fans.filled, 2u);
+  const ResolvedCounts modules = behaviour.countsFor(Call::zesDeviceEnumMemoryModules, 3);
+  EXPECT_EQ(modules.reported, 3u);
+  EXPECT_EQ(modules.filled, 0u);
+}
+
+}  // namespace
+}  // namespace zesim
