@@ -1,0 +1,83 @@
+#include "scenario.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace simulated_adl {
+namespace {
+
+std::string adapterWith(const std::string& members) {
+  return R"({"adapters": [{"index": 0, )" + members + "}]}";
+}
+
+TEST(ParseScenario, GivenBrokenScenarios_WhenParsing_ThenEachIsRefusedWithItsPlace) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"not json", "parse error"},
+      {"[]", "scenario: must be a JSON object"},
+      {R"({"adapter": []})", "unknown key \"adapter\""},
+      {adapterWith(R"("bus": 2147483648)"), "adapters[0].bus: must be an integer"},
+      {adapterWith(R"("bus": 1.5)"), "adapters[0].bus: must be an integer"},
+      {adapterWith(R"("memory": {"size": 9223372036854775808})"), "adapters[0].memory.size"},
+      {adapterWith(R"("name": {"hex": "4"})"), "even number of digits"},
+      {adapterWith(R"("name": {"hex": "zz"})"), "\"zz\" is not a hex byte"},
+      {adapterWith(R"("name": {"text": "x"})"), "must be a string or {\"hex\""},
+      {adapterWith(R"("name": ")" + std::string(257, 'x') + "\""), "longer than 256 bytes"},
+      {adapterWith(R"("pmlog": {"sensors": {"256": 1}})"), "sensors.256 (sensor number)"},
+      {adapterWith(R"("pmlog": {"sensors": {"x": 1}})"), "sensors.x (sensor number)"},
+      {adapterWith(R"("od8_settings": {"feature_count": 5, "entries": {"5": {}}})"),
+       "entries.5 (entry number)"},
+      {adapterWith(R"("od8_settings": {"entries": {"11": {"maximum": 1}}})"),
+       "unknown key \"maximum\""},
+      {adapterWith(R"("power": {"watts": 1})"), "adapters[0].power: unknown key \"watts\""},
+  };
+  for (const auto& [text, expectedProblem] : cases) {
+    try {
+      parseScenario(text);
+      ADD_FAILURE() << "accepted: " << text;
+    } catch (const ScenarioError& error) {
+      EXPECT_NE(std::string(error.what()).find(expectedProblem), std::string::npos)
+          << "message: " << error.what();
+    }
+  }
+}
+
+TEST(ParseScenario, GivenTooManyAdapters_WhenParsing_ThenRefused) {
+  std::string adapters = R"({"adapters": [{})";
+  for (std::size_t i = 0; i < kMaximumAdapters; ++i) adapters += ",{}";
+  EXPECT_THROW(parseScenario(adapters + "]}"), ScenarioError);
+}
+
+TEST(ParseScenario, Given256ByteText_WhenParsing_ThenFieldIsFullWithoutNul) {
+  const Scenario scenario =
+      parseScenario(adapterWith(R"("name": ")" + std::string(256, 'n') + R"(")"));
+  EXPECT_EQ(std::string(scenario.adapters[0].info.strAdapterName, 256), std::string(256, 'n'));
+}
+
+TEST(ParseScenario, GivenHexText_WhenParsing_ThenRawBytesIncludingNulAreStored) {
+  const Scenario scenario = parseScenario(adapterWith(R"("udid": {"hex": "41Ff00c3"})"));
+  EXPECT_EQ(std::string(scenario.adapters[0].info.strUDID, 5), std::string("A\xff\0\xc3\0", 5));
+}
+
+TEST(ParseScenario, GivenHugeFeatureCount_WhenParsing_ThenSettingListStaysBounded) {
+  const Scenario scenario =
+      parseScenario(adapterWith(R"("od8_settings": {"feature_count": 2147483647})"));
+  EXPECT_EQ(scenario.adapters[0].overdrive8Settings.featureCount, 2147483647);
+  EXPECT_EQ(scenario.adapters[0].overdrive8Settings.list.size(),
+            std::size_t{kMaximumSettingListLength});
+}
+
+TEST(ParseScenario, GivenAbsentGroups_WhenParsing_ThenTheirQueriesFailAndCountFollowsRecords) {
+  const Scenario scenario = parseScenario(adapterWith(R"("memory": {"size": 1})"));
+  const AdapterScenario& adapter = scenario.adapters[0];
+  EXPECT_EQ(adapter.memory.result, adl::ADL_OK);
+  EXPECT_EQ(adapter.bios.result, kResultWhenAbsent);
+  EXPECT_EQ(adapter.overdrive8Settings.result, kResultWhenAbsent);
+  EXPECT_TRUE(adapter.overdrive8Settings.list.empty());
+  EXPECT_EQ(scenario.versionsResult, kResultWhenAbsent);
+  EXPECT_EQ(scenario.adapterCount, 1);
+  EXPECT_EQ(adapter.info.iVendorID, adl::AMD_VENDOR_ID);
+}
+
+}  // namespace
+}  // namespace simulated_adl
