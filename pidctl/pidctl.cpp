@@ -11,40 +11,24 @@
 namespace pidctl {
 namespace {
 
-using Action = ExitStatus (*)(ConsolePlatform& platform, const std::u16string& value);
-
 struct Command {
   std::u16string_view word;
-  // Set for the commands that take a value: they need exactly four arguments.
+  ExitStatus (*action)(ConsolePlatform& platform);
+  // The commands that take a value (argument 3) need exactly four arguments.
+  ExitStatus (*actionWithValue)(ConsolePlatform& platform, const std::u16string& value);
   std::string_view valueUsage;
-  Action action;
 };
 
 constexpr std::array kCommands{
-    Command{
-        u"hide",
-        {},
-        [](ConsolePlatform& p, const std::u16string&) { return showConsoleWindow(p, kSwHide); }},
-    Command{
-        u"show",
-        {},
-        [](ConsolePlatform& p, const std::u16string&) { return showConsoleWindow(p, kSwShow); }},
-    Command{u"shownoactivate",
-            {},
-            [](ConsolePlatform& p, const std::u16string&) {
-              return showConsoleWindow(p, kSwShowNoActivate);
-            }},
-    Command{u"foreground",
-            {},
-            [](ConsolePlatform& p, const std::u16string&) {
-              return bringConsoleWindowToForeground(p);
-            }},
-    Command{u"appusermodelid", "Usage: pidctl appusermodelid <pid> <appid>", setAppUserModelId},
-    Command{u"ctrlc", {}, [](ConsolePlatform& p, const std::u16string&) { return sendCtrlC(p); }},
-    Command{u"noselect",
-            {},
-            [](ConsolePlatform& p, const std::u16string&) { return switchOffQuickEdit(p); }},
-    Command{u"title", "Usage: pidctl title <pid> <title>", setConsoleTitle},
+    Command{u"hide", hideConsoleWindow, nullptr, {}},
+    Command{u"show", showConsoleWindow, nullptr, {}},
+    Command{u"shownoactivate", showConsoleWindowNoActivate, nullptr, {}},
+    Command{u"foreground", bringConsoleWindowToForeground, nullptr, {}},
+    Command{u"appusermodelid", nullptr, setAppUserModelId,
+            "Usage: pidctl appusermodelid <pid> <appid>"},
+    Command{u"ctrlc", sendCtrlC, nullptr, {}},
+    Command{u"noselect", switchOffQuickEdit, nullptr, {}},
+    Command{u"title", nullptr, setConsoleTitle, "Usage: pidctl title <pid> <title>"},
 };
 
 constexpr std::size_t kLeastArgumentCount = 3;
@@ -86,12 +70,11 @@ ExitStatus runPidctl(std::span<const std::u16string> args, ConsolePlatform& plat
 
   const Command* command = findCommand(word);
   if (command == nullptr) return reportCommandLineError(errors, "Invalid command");
-  const bool takesValue = !command->valueUsage.empty();
-  if (takesValue && args.size() != kArgumentCountWithValue) {
+  if (command->action != nullptr) return command->action(platform);
+  if (args.size() != kArgumentCountWithValue) {
     return reportCommandLineError(errors, command->valueUsage);
   }
-  static const std::u16string noValue;
-  return command->action(platform, takesValue ? args[3] : noValue);
+  return command->actionWithValue(platform, args[3]);
 }
 
 }  // namespace pidctl

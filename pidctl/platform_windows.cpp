@@ -1,9 +1,13 @@
 // The Windows face of pidctl: the real system calls behind ConsolePlatform, and wmain.
-#include <initguid.h>  // defines PKEY_AppUserModel_ID in this file
+// Include order matters: windows.h first, then initguid.h so that propkey.h defines
+// PKEY_AppUserModel_ID in this file rather than only declaring it.
+// clang-format off
+#include <windows.h>
+#include <initguid.h>
 #include <propkey.h>
 #include <propsys.h>
 #include <shellapi.h>
-#include <windows.h>
+// clang-format on
 
 #include <cwchar>
 #include <iostream>

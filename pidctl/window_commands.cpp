@@ -7,6 +7,11 @@ namespace {
 
 constexpr std::uint16_t kVtLpwstr = 31;
 
+// Show modes of ShowWindow.
+constexpr int kSwHide = 0;
+constexpr int kSwShowNoActivate = 4;
+constexpr int kSwShow = 5;
+
 // GetConsoleWindow and SetForegroundWindow are not documented to set a last-error code when
 // they fail; the code is cleared before each of them, and a failure that leaves it at 0
 // ends with the given fallback instead.
@@ -41,14 +46,26 @@ bool buildStringValue(ConsolePlatform& platform, const std::u16string& text, Pro
   return true;
 }
 
-}  // namespace
-
-ExitStatus showConsoleWindow(ConsolePlatform& platform, int showMode) {
+ExitStatus applyShowMode(ConsolePlatform& platform, int showMode) {
   WindowHandle window = nullptr;
   if (const ExitStatus failure = fetchConsoleWindow(platform, window)) return failure;
   // ShowWindow's result only tells whether the window was visible before.
   platform.showWindow(window, showMode);
   return kSuccess;
+}
+
+}  // namespace
+
+ExitStatus hideConsoleWindow(ConsolePlatform& platform) {
+  return applyShowMode(platform, kSwHide);
+}
+
+ExitStatus showConsoleWindow(ConsolePlatform& platform) {
+  return applyShowMode(platform, kSwShow);
+}
+
+ExitStatus showConsoleWindowNoActivate(ConsolePlatform& platform) {
+  return applyShowMode(platform, kSwShowNoActivate);
 }
 
 ExitStatus bringConsoleWindowToForeground(ConsolePlatform& platform) {

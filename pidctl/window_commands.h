@@ -7,19 +7,16 @@
 
 namespace pidctl {
 
-// Show modes of ShowWindow.
-constexpr int kSwHide = 0;
-constexpr int kSwShowNoActivate = 4;
-constexpr int kSwShow = 5;
-
 // Returned when the platform leaves no error code of its own for a missing console window
 // or a refused foreground request, so that neither can pass for success.
 constexpr ExitStatus kErrorAccessDenied = 5;
 constexpr ExitStatus kErrorInvalidWindowHandle = 1400;
 constexpr ExitStatus kEOutOfMemory = 0x8007000E;
 
-// The actions of "hide", "show" and "shownoactivate".
-ExitStatus showConsoleWindow(ConsolePlatform& platform, int showMode);
+// "hide", "show" and "shownoactivate".
+ExitStatus hideConsoleWindow(ConsolePlatform& platform);
+ExitStatus showConsoleWindow(ConsolePlatform& platform);
+ExitStatus showConsoleWindowNoActivate(ConsolePlatform& platform);
 // "foreground": no show step comes first, so a hidden window stays hidden.
 ExitStatus bringConsoleWindowToForeground(ConsolePlatform& platform);
 // "title": sets the console's title, not the window's.

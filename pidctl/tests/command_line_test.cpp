@@ -11,14 +11,6 @@ namespace {
 using Calls = std::vector<std::string>;
 using Args = std::vector<std::u16string>;
 
-const Calls kSwitchToConsole42 = {"FreeConsole()", "AttachConsole(42)"};
-
-Calls switchThen(const Calls& commandCalls) {
-  Calls calls = kSwitchToConsole42;
-  calls.insert(calls.end(), commandCalls.begin(), commandCalls.end());
-  return calls;
-}
-
 // Command-line errors found before the console is touched.
 struct EarlyErrorCase {
   Args args;
@@ -116,7 +108,7 @@ TEST_P(GivenCommandRejectedAfterTheSwitch, WhenRunning_ThenMessageAndStatus1Afte
   const RunOutcome outcome = runPidctlWith(platform, GetParam().args);
   EXPECT_EQ(outcome.status, 1u);
   EXPECT_EQ(outcome.errors, GetParam().message + "\n");
-  EXPECT_EQ(platform.calls(), kSwitchToConsole42);
+  EXPECT_EQ(platform.calls(), afterSwitchToConsole42({}));
 }
 
 const std::string kInvalidCommand = "Invalid command";
@@ -158,7 +150,7 @@ TEST_P(GivenCommandSucceeds, WhenRunning_ThenMakesItsCallsInOrderAndStatusIs0) {
   const RunOutcome outcome = runPidctlWith(platform, GetParam().args);
   EXPECT_EQ(outcome.status, 0u);
   EXPECT_EQ(outcome.errors, "");
-  EXPECT_EQ(platform.calls(), switchThen(GetParam().commandCalls));
+  EXPECT_EQ(platform.calls(), afterSwitchToConsole42(GetParam().commandCalls));
 }
 
 const Calls kFetchWindow = {"SetLastError(0)", "GetConsoleWindow()"};

@@ -35,6 +35,12 @@ RunOutcome runPidctlWith(RecordingPlatform& platform, const std::vector<std::u16
   return RunOutcome{status, errors.str()};
 }
 
+std::vector<std::string> afterSwitchToConsole42(const std::vector<std::string>& calls) {
+  std::vector<std::string> all = {"FreeConsole()", "AttachConsole(42)"};
+  all.insert(all.end(), calls.begin(), calls.end());
+  return all;
+}
+
 std::string printable(const std::u16string& text) {
   std::string result;
   for (const char16_t unit : text) {
@@ -49,19 +55,16 @@ std::string printable(const std::u16string& text) {
   return result;
 }
 
-void RecordingPlatform::fail(const std::string& operation, std::uint32_t lastErrorCode) {
-  failures_[operation] = Failure{true, lastErrorCode};
-}
-
-void RecordingPlatform::failSilently(const std::string& operation) {
-  failures_[operation] = Failure{};
+void RecordingPlatform::fail(const std::string& operation,
+                             std::optional<std::uint32_t> lastErrorCode) {
+  failures_[operation] = lastErrorCode;
 }
 
 bool RecordingPlatform::perform(const std::string& operation, const std::string& arguments) {
   calls_.push_back(operation + "(" + arguments + ")");
   const auto failure = failures_.find(operation);
   if (failure == failures_.end()) return true;
-  if (failure->second.leavesCode) lastErrorCode_ = failure->second.code;
+  if (failure->second) lastErrorCode_ = *failure->second;
   return false;
 }
 
@@ -69,7 +72,7 @@ HResult RecordingPlatform::performComCall(const std::string& operation,
                                           const std::string& arguments) {
   calls_.push_back(operation + "(" + arguments + ")");
   const auto failure = failures_.find(operation);
-  if (failure != failures_.end()) return static_cast<HResult>(failure->second.code);
+  if (failure != failures_.end()) return static_cast<HResult>(failure->second.value_or(0));
   const auto result = results_.find(operation);
   return result == results_.end() ? 0 : result->second;
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,11 +25,10 @@ class RecordingPlatform final : public ConsolePlatform {
   static inline InputHandle const kInvalidHandle =
       reinterpret_cast<InputHandle>(~std::uintptr_t{0});
 
-  // Makes `operation` (its platform name) fail and leave `lastErrorCode` behind. For the
-  // HRESULT operations the code is the failing result instead.
-  void fail(const std::string& operation, std::uint32_t lastErrorCode);
-  // Makes `operation` fail without touching the last-error code.
-  void failSilently(const std::string& operation);
+  // Makes `operation` (its platform name) fail and leave `lastErrorCode` behind, or leave
+  // the last-error code untouched when it is empty. For the HRESULT operations the code is
+  // the failing result instead.
+  void fail(const std::string& operation, std::optional<std::uint32_t> lastErrorCode);
   // The handle that a failing CreateFileW returns: the invalid handle unless set otherwise.
   void failedOpenReturns(InputHandle handle) { failedInput_ = handle; }
   // The last-error code that earlier, unrecorded calls left behind.
@@ -61,17 +61,12 @@ class RecordingPlatform final : public ConsolePlatform {
   bool setConsoleMode(InputHandle input, std::uint32_t mode) override;
 
  private:
-  struct Failure {
-    bool leavesCode = false;
-    std::uint32_t code = 0;
-  };
-
   // Records the call and applies its scripted outcome; true when it succeeds.
   bool perform(const std::string& operation, const std::string& arguments);
   HResult performComCall(const std::string& operation, const std::string& arguments);
 
   std::vector<std::string> calls_;
-  std::map<std::string, Failure> failures_;
+  std::map<std::string, std::optional<std::uint32_t>> failures_;
   std::map<std::string, HResult> results_;
   std::uint32_t lastErrorCode_ = 0;
   std::uint32_t inputMode_ = 0;
@@ -87,6 +82,9 @@ struct RunOutcome {
 
 // Runs pidctl's entry function with these arguments (the program's name comes first).
 RunOutcome runPidctlWith(RecordingPlatform& platform, const std::vector<std::u16string>& args);
+
+// The calls of a run that switched to the console of process 42, followed by `calls`.
+std::vector<std::string> afterSwitchToConsole42(const std::vector<std::string>& calls);
 
 // Writes UTF-16 text readably: printable ASCII as it is, every other unit as \uXXXX.
 std::string printable(const std::u16string& text);
