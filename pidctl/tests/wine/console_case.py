@@ -52,7 +52,7 @@ CASES = {
     # Wine's property store for a window is a stub: only the status can be checked.
     "appusermodelid": Case("external", ["appusermodelid", "{pid}", "Example.Console.App"],
                            report={"title": INITIAL_TITLE}),
-    # Wine has no visible window for a terminal's console: only the status can be checked.
+    # Wine never shows the window of a terminal's console: only the status can be checked.
     "hide": Case("external", ["hide", "{pid}", "ignored"], report={"title": INITIAL_TITLE}),
     "invalid_command": Case("external", ["Hide", "{pid}"], status=1,
                             stderr="Invalid command\n",
