@@ -20,10 +20,13 @@ namespace {
 // 0 for a report only, else the page size to set (1 or 2).
 int pageSizeFromArguments(int argc, char** argv) {
   if (argc == 1) return 0;
-  if (argc != 3)
+  if (argc != 3) {
     throw std::runtime_error("Wrong args count. Usage: radprobe [setPageSize pageSize]");
+  }
   const auto pageSize = parseLeadingInt32(argv[2]);
-  if (!pageSize) throw std::runtime_error("Bad args. Usage: radprobe [setPageSize pageSize]");
+  if (!pageSize) {
+    throw std::runtime_error("Bad args. Usage: radprobe [setPageSize pageSize]");
+  }
   if (*pageSize != 1 && *pageSize != 2) {
     throw std::runtime_error("Bad args. pageSize shoud be 1 or 2");
   }
@@ -42,7 +45,9 @@ class ContextGuard {
   adl::Context context_;
 };
 
-void writeDriverSection(std::ostream& out, adl::Context context) {
+// The lines before the first adapter: the driver section, whose version lines are left out
+// when the driver's version query fails, and the opening of the adapter list.
+void writeDocumentHead(std::ostream& out, adl::Context context) {
   out << "{" << std::endl << "  \"driver\":" << std::endl << "  {" << std::endl;
   adl::ADLVersionsInfoX2 versions{};
   if (adlSucceeded(adlApi.ADL2_Graphics_VersionsX2_Get(context, &versions))) {
@@ -91,18 +96,20 @@ int main(int argc, char** argv) {
     const ContextGuard contextGuard(context);
 
     std::cout << std::boolalpha;
-    writeDriverSection(std::cout, context);
+    writeDocumentHead(std::cout, context);
 
     int count = 0;
     checkAdl(adlApi.ADL2_Adapter_NumberOfAdapters_Get(context, &count), __func__, __LINE__);
     AdapterBuffer adapters;
+    std::span<const adl::AdapterInfo> records;
     if (count > 0) {
       adapters = allocateAdapterBuffer(count);
       const int byteSize = count * int{sizeof(adl::AdapterInfo)};
       checkAdl(adlApi.ADL2_Adapter_AdapterInfo_Get(context, adapters.get(), byteSize), __func__,
                __LINE__);
+      records = {adapters.get(), static_cast<std::size_t>(count)};
     }
-    const auto keptAdapters = keepAmdAdapters({adapters.get(), count > 0 ? std::size_t(count) : 0});
+    const auto keptAdapters = keepAmdAdapters(records);
     writeAdapters(std::cout, context, keptAdapters, pageSize);
 
     std::cout << "  ]" << std::endl << "}" << std::endl;
