@@ -26,6 +26,9 @@ constexpr int kScenarioErrorStatus = 86;
 std::optional<Scenario> scenario;
 adl::MallocCallback programAlloc = nullptr;
 int contextToken = 0;
+// Between a successful ADL2_Main_Control_Create and ADL2_Main_Control_Destroy; every other
+// call fails with ADL_ERR_NOT_INIT outside that span.
+bool contextLive = false;
 
 [[noreturn]] void failLoudly(const std::string& message) {
   std::fprintf(stderr, "simulated ADL: %s\n", message.c_str());
@@ -58,7 +61,6 @@ std::string adapterArgument(int adapterIndex) {
 // The scenario's adapter with this index, or null (the call then fails with
 // ADL_ERR_INVALID_ADL_IDX).
 AdapterScenario* findAdapter(int adapterIndex) {
-  if (!scenario) return nullptr;
   for (AdapterScenario& adapter : scenario->adapters) {
     if (adapter.info.iAdapterIndex == adapterIndex) return &adapter;
   }
@@ -70,7 +72,7 @@ AdapterScenario* findAdapter(int adapterIndex) {
 template <typename Fill>
 int answerForAdapter(const std::string& traceText, int adapterIndex, bool outputsGiven, Fill fill) {
   traceLine(traceText);
-  if (!scenario) return adl::ADL_ERR_NOT_INIT;
+  if (!contextLive) return adl::ADL_ERR_NOT_INIT;
   if (!outputsGiven) return adl::ADL_ERR_NULL_POINTER;
   AdapterScenario* adapter = findAdapter(adapterIndex);
   if (!adapter) return adl::ADL_ERR_INVALID_ADL_IDX;
@@ -109,6 +111,7 @@ ADL_EXPORT int ADL2_Main_Control_Create(adl::MallocCallback callback, int enumCo
   programAlloc = callback;
   if (adl::ADL_OK <= scenario->createResult && scenario->createResult <= adl::ADL_OK_WARNING) {
     *context = &contextToken;
+    contextLive = true;
   }
   return scenario->createResult;
 }
@@ -116,12 +119,13 @@ ADL_EXPORT int ADL2_Main_Control_Create(adl::MallocCallback callback, int enumCo
 ADL_EXPORT int ADL2_Main_Control_Destroy(adl::Context context) {
   traceLine(std::string("ADL2_Main_Control_Destroy(") +
             (context == &contextToken ? "context" : "unknown context") + ")");
+  contextLive = false;
   return adl::ADL_OK;
 }
 
 ADL_EXPORT int ADL2_Graphics_VersionsX2_Get(adl::Context, adl::ADLVersionsInfoX2* versions) {
   traceLine(std::string("ADL2_Graphics_VersionsX2_Get(") + zeroedFlag(versions) + ")");
-  if (!scenario) return adl::ADL_ERR_NOT_INIT;
+  if (!contextLive) return adl::ADL_ERR_NOT_INIT;
   if (!versions) return adl::ADL_ERR_NULL_POINTER;
   *versions = scenario->versions;
   return scenario->versionsResult;
@@ -130,7 +134,7 @@ ADL_EXPORT int ADL2_Graphics_VersionsX2_Get(adl::Context, adl::ADLVersionsInfoX2
 ADL_EXPORT int ADL2_Adapter_NumberOfAdapters_Get(adl::Context, int* count) {
   traceLine("ADL2_Adapter_NumberOfAdapters_Get(preset=" +
             (count ? std::to_string(*count) : std::string("null")) + ")");
-  if (!scenario) return adl::ADL_ERR_NOT_INIT;
+  if (!contextLive) return adl::ADL_ERR_NOT_INIT;
   if (!count) return adl::ADL_ERR_NULL_POINTER;
   *count = scenario->adapterCount;
   return scenario->adapterCountResult;
@@ -145,7 +149,7 @@ ADL_EXPORT int ADL2_Adapter_AdapterInfo_Get(adl::Context, adl::AdapterInfo* adap
   const std::size_t checked = std::min(capacity, kMaximumAdapters);
   traceLine("ADL2_Adapter_AdapterInfo_Get(bytes=" + std::to_string(inputSizeInBytes) + ", " +
             (adapters ? zeroedFlag(adapters, checked) : "null") + ")");
-  if (!scenario) return adl::ADL_ERR_NOT_INIT;
+  if (!contextLive) return adl::ADL_ERR_NOT_INIT;
   if (!adapters) return adl::ADL_ERR_NULL_POINTER;
   const std::size_t filled = std::min(capacity, scenario->adapters.size());
   for (std::size_t i = 0; i < filled; ++i) adapters[i] = scenario->adapters[i].info;
