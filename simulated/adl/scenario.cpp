@@ -116,53 +116,89 @@ void readAdapterInfo(const Json& adapter, adl::AdapterInfo& info, const std::str
   info.iOSDisplayIndex = int32At(adapter, "os_display_index", 0, where);
 }
 
-void readPMLog(const Json& group, PMLogReply& reply, const std::string& where) {
-  requireKnownKeys(group, {"result", "sensors"}, where);
-  reply.result = resultAt(group, where);
-  if (!group.contains("sensors")) return;
-  const Json& sensors = objectAt(group, "sensors", where);
-  for (const auto& item : sensors.items()) {
-    const std::string path = where + ".sensors." + item.key();
-    const auto number = integerIn(Json::parse(item.key(), nullptr, false), 0,
-                                  adl::kPMLogSensorCount - 1, path + " (sensor number)");
-    reply.data.sensors[number].supported = 1;
-    reply.data.sensors[number].value = static_cast<int>(integerIn(
-        item.value(), std::numeric_limits<int>::min(), std::numeric_limits<int>::max(), path));
+// Readers of the per-adapter groups: each takes the group's object, the adapter to fill and
+// the group's place in the file for messages.
+void readAsicFamily(const Json& group, AdapterScenario& adapter, const std::string& where) {
+  requireKnownKeys(group, {"result", "types", "valids"}, where);
+  adapter.asicFamily = {resultAt(group, where), int32At(group, "types", 0, where),
+                        int32At(group, "valids", 0, where)};
+}
+
+void readMemory(const Json& group, AdapterScenario& adapter, const std::string& where) {
+  requireKnownKeys(group, {"result", "size", "type", "bandwidth"}, where);
+  adapter.memory.result = resultAt(group, where);
+  adapter.memory.memory.iMemorySize = int64At(group, "size", where);
+  textAt(group, "type", adapter.memory.memory.strMemoryType, where);
+  adapter.memory.memory.iMemoryBandwidth = int64At(group, "bandwidth", where);
+}
+
+void readBios(const Json& group, AdapterScenario& adapter, const std::string& where) {
+  requireKnownKeys(group, {"result", "part_number", "version", "date"}, where);
+  adapter.bios.result = resultAt(group, where);
+  textAt(group, "part_number", adapter.bios.bios.strPartNumber, where);
+  textAt(group, "version", adapter.bios.bios.strVersion, where);
+  textAt(group, "date", adapter.bios.bios.strDate, where);
+}
+
+void readOverdriveCaps(const Json& group, AdapterScenario& adapter, const std::string& where) {
+  requireKnownKeys(group, {"result", "supported", "enabled", "version"}, where);
+  adapter.overdriveCaps = {resultAt(group, where), int32At(group, "supported", 0, where),
+                           int32At(group, "enabled", 0, where),
+                           int32At(group, "version", 0, where)};
+}
+
+// A map from a decimal number key ("0" to maximum) to its value.
+template <typename Read>
+void readNumberedItems(const Json& group, const char* key, long long maximum, const char* what,
+                       const std::string& where, Read read) {
+  if (!group.contains(key)) return;
+  for (const auto& item : objectAt(group, key, where).items()) {
+    const std::string path = where + "." + key + "." + item.key();
+    const auto number =
+        integerIn(Json::parse(item.key(), nullptr, false), 0, maximum, path + " (" + what + ")");
+    read(static_cast<std::size_t>(number), item.value(), path);
   }
 }
 
-void readSettings(const Json& group, SettingsReply& reply, const std::string& where) {
+void readPMLog(const Json& group, AdapterScenario& adapter, const std::string& where) {
+  requireKnownKeys(group, {"result", "sensors"}, where);
+  adapter.pmLog.result = resultAt(group, where);
+  readNumberedItems(group, "sensors", adl::kPMLogSensorCount - 1, "sensor number", where,
+                    [&](std::size_t sensor, const Json& value, const std::string& path) {
+                      adl::ADLSingleSensorData& data = adapter.pmLog.data.sensors[sensor];
+                      data.supported = 1;
+                      data.value =
+                          static_cast<int>(integerIn(value, std::numeric_limits<int>::min(),
+                                                     std::numeric_limits<int>::max(), path));
+                    });
+}
+
+void readSettings(const Json& group, AdapterScenario& adapter, const std::string& where) {
   requireKnownKeys(group, {"result", "capabilities", "feature_count", "hands_over_list", "entries"},
                    where);
+  SettingsReply& reply = adapter.overdrive8Settings;
   reply.result = resultAt(group, where);
   reply.capabilities = int32At(group, "capabilities", 0, where);
   reply.featureCount = int32At(group, "feature_count", adl::kOD8SettingCount, where);
   reply.handsOverList = int32At(group, "hands_over_list", 1, where) != 0;
   // The list holds as many entries as the library reports, at least one, at most the bound.
   reply.list.resize(std::clamp(reply.featureCount, 1, kMaximumSettingListLength));
-  if (!group.contains("entries")) return;
-  const Json& entries = objectAt(group, "entries", where);
-  for (const auto& item : entries.items()) {
-    const std::string path = where + ".entries." + item.key();
-    const auto position =
-        integerIn(Json::parse(item.key(), nullptr, false), 0,
-                  static_cast<long long>(reply.list.size()) - 1, path + " (entry number)");
-    requireKnownKeys(item.value(), {"feature_id", "min", "max", "default"}, path);
-    adl::ADLOD8SingleInitSetting& entry = reply.list[position];
-    entry.featureID = int32At(item.value(), "feature_id", 0, path);
-    entry.minValue = int32At(item.value(), "min", 0, path);
-    entry.maxValue = int32At(item.value(), "max", 0, path);
-    entry.defaultValue = int32At(item.value(), "default", 0, path);
-  }
+  readNumberedItems(group, "entries", static_cast<long long>(reply.list.size()) - 1, "entry number",
+                    where, [&](std::size_t position, const Json& value, const std::string& path) {
+                      requireKnownKeys(value, {"feature_id", "min", "max", "default"}, path);
+                      reply.list[position] = {
+                          int32At(value, "feature_id", 0, path), int32At(value, "min", 0, path),
+                          int32At(value, "max", 0, path), int32At(value, "default", 0, path)};
+                    });
 }
 
-void readActivity(const Json& group, ActivityReply& reply, const std::string& where) {
+void readActivity(const Json& group, AdapterScenario& adapter, const std::string& where) {
   requireKnownKeys(group,
                    {"result", "engine_clock", "memory_clock", "vddc", "activity_percent",
                     "performance_level", "bus_speed", "bus_lanes", "maximum_bus_lanes"},
                    where);
-  reply.result = resultAt(group, where);
-  adl::ADLPMActivity& activity = reply.activity;
+  adapter.activity.result = resultAt(group, where);
+  adl::ADLPMActivity& activity = adapter.activity.activity;
   activity.iEngineClock = int32At(group, "engine_clock", 0, where);
   activity.iMemoryClock = int32At(group, "memory_clock", 0, where);
   activity.iVddc = int32At(group, "vddc", 0, where);
@@ -173,63 +209,29 @@ void readActivity(const Json& group, ActivityReply& reply, const std::string& wh
   activity.iMaximumBusLanes = int32At(group, "maximum_bus_lanes", 0, where);
 }
 
-void readValue(const Json& group, ValueReply& reply, const std::string& where) {
+// The groups of one result and one integer "value".
+template <ValueReply AdapterScenario::*reply>
+void readValue(const Json& group, AdapterScenario& adapter, const std::string& where) {
   requireKnownKeys(group, {"result", "value"}, where);
-  reply.result = resultAt(group, where);
-  reply.value = int32At(group, "value", 0, where);
+  adapter.*reply = {resultAt(group, where), int32At(group, "value", 0, where)};
 }
 
-void readAdapterGroups(const Json& adapter, AdapterScenario& scenario, const std::string& where) {
-  const auto group = [&](const char* key) { return objectAt(adapter, key, where); };
-  const auto path = [&](const char* key) { return where + "." + key; };
-  if (adapter.contains("asic_family")) {
-    const Json& asic = group("asic_family");
-    requireKnownKeys(asic, {"result", "types", "valids"}, path("asic_family"));
-    scenario.asicFamily = {resultAt(asic, path("asic_family")),
-                           int32At(asic, "types", 0, path("asic_family")),
-                           int32At(asic, "valids", 0, path("asic_family"))};
-  }
-  if (adapter.contains("memory")) {
-    const Json& memory = group("memory");
-    requireKnownKeys(memory, {"result", "size", "type", "bandwidth"}, path("memory"));
-    scenario.memory.result = resultAt(memory, path("memory"));
-    scenario.memory.memory.iMemorySize = int64At(memory, "size", path("memory"));
-    textAt(memory, "type", scenario.memory.memory.strMemoryType, path("memory"));
-    scenario.memory.memory.iMemoryBandwidth = int64At(memory, "bandwidth", path("memory"));
-  }
-  if (adapter.contains("bios")) {
-    const Json& bios = group("bios");
-    requireKnownKeys(bios, {"result", "part_number", "version", "date"}, path("bios"));
-    scenario.bios.result = resultAt(bios, path("bios"));
-    textAt(bios, "part_number", scenario.bios.bios.strPartNumber, path("bios"));
-    textAt(bios, "version", scenario.bios.bios.strVersion, path("bios"));
-    textAt(bios, "date", scenario.bios.bios.strDate, path("bios"));
-  }
-  if (adapter.contains("overdrive_caps")) {
-    const Json& caps = group("overdrive_caps");
-    requireKnownKeys(caps, {"result", "supported", "enabled", "version"}, path("overdrive_caps"));
-    scenario.overdriveCaps = {resultAt(caps, path("overdrive_caps")),
-                              int32At(caps, "supported", 0, path("overdrive_caps")),
-                              int32At(caps, "enabled", 0, path("overdrive_caps")),
-                              int32At(caps, "version", 0, path("overdrive_caps"))};
-  }
-  if (adapter.contains("pmlog")) readPMLog(group("pmlog"), scenario.pmLog, path("pmlog"));
-  if (adapter.contains("od8_settings")) {
-    readSettings(group("od8_settings"), scenario.overdrive8Settings, path("od8_settings"));
-  }
-  if (adapter.contains("activity")) {
-    readActivity(group("activity"), scenario.activity, path("activity"));
-  }
-  const std::pair<const char*, ValueReply AdapterScenario::*> valueGroups[] = {
-      {"temperature", &AdapterScenario::temperature},
-      {"fan_percent", &AdapterScenario::fanPercent},
-      {"fan_rpm", &AdapterScenario::fanRpm},
-      {"power", &AdapterScenario::power},
-      {"page_size", &AdapterScenario::pageSize}};
-  for (const auto& [key, member] : valueGroups) {
-    if (adapter.contains(key)) readValue(group(key), scenario.*member, path(key));
-  }
-}
+using GroupReader = void (*)(const Json&, AdapterScenario&, const std::string&);
+
+constexpr std::pair<const char*, GroupReader> kGroupReaders[] = {
+    {"asic_family", readAsicFamily},
+    {"memory", readMemory},
+    {"bios", readBios},
+    {"overdrive_caps", readOverdriveCaps},
+    {"pmlog", readPMLog},
+    {"od8_settings", readSettings},
+    {"temperature", readValue<&AdapterScenario::temperature>},
+    {"fan_percent", readValue<&AdapterScenario::fanPercent>},
+    {"fan_rpm", readValue<&AdapterScenario::fanRpm>},
+    {"activity", readActivity},
+    {"power", readValue<&AdapterScenario::power>},
+    {"page_size", readValue<&AdapterScenario::pageSize>},
+};
 
 AdapterScenario readAdapter(const Json& adapter, const std::string& where) {
   if (!adapter.is_object()) fail(where, "must be an object");
@@ -249,7 +251,9 @@ AdapterScenario readAdapter(const Json& adapter, const std::string& where) {
                    where);
   AdapterScenario scenario;
   readAdapterInfo(adapter, scenario.info, where);
-  readAdapterGroups(adapter, scenario, where);
+  for (const auto& [key, read] : kGroupReaders) {
+    if (adapter.contains(key)) read(objectAt(adapter, key, where), scenario, where + "." + key);
+  }
   return scenario;
 }
 
