@@ -1,17 +1,18 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the Linux and the Windows programs, and runs every test:
-# the native suite, then the Windows executables under Wine.
+# the native suite, the Windows executables under Wine, the native suite again under
+# AddressSanitizer and UndefinedBehaviorSanitizer, and a short run of each fuzz target.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh || exit 1
 
 jobs=$(nproc)
 status=0
-for preset in linux windows; do
+for preset in linux windows sanitize fuzz; do
   cmake --preset "$preset" >/dev/null || exit 1
   cmake --build --preset "$preset" -j "$jobs" || exit 1
 done
-for preset in linux windows; do
+for preset in linux windows sanitize fuzz; do
   echo "== Tests: $preset"
   ctest --preset "$preset" -j "$jobs" || status=1
 done
