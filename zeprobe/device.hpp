@@ -11,7 +11,7 @@ using ordered_json = nlohmann::ordered_json;
 
 struct DriverKeys {
   std::uint32_t driverVersion;
-  ze_api_version_t apiVersion;
+  std::uint32_t apiVersion;  // major version in the high 16 bits, minor in the low 16
 };
 
 ordered_json buildDeviceObject(const DriverKeys& driver, ze_device_handle_t device);

@@ -5,6 +5,7 @@
 #include <level_zero/ze_api.h>
 
 #include <cstdint>
+#include <cstring>
 #include <exception>
 #include <iostream>
 #include <nlohmann/json.hpp>
@@ -22,7 +23,10 @@ DriverKeys readDriverKeys(ze_driver_handle_t driver) {
   checkCall<FatalError>(zeDriverGetProperties(driver, &properties), "zeDriverGetProperties");
   ze_api_version_t apiVersion{};
   checkCall<FatalError>(zeDriverGetApiVersion(driver, &apiVersion), "zeDriverGetApiVersion");
-  return {properties.driverVersion, apiVersion};
+  // Taken as its 32 bits: a driver may report a major version beyond the enumeration's range.
+  std::uint32_t versionBits = 0;
+  std::memcpy(&versionBits, &apiVersion, sizeof versionBits);
+  return {properties.driverVersion, versionBits};
 }
 
 void reportFatal(const char* message) {

@@ -16,9 +16,8 @@ std::string hex(std::uint32_t value, int minimumDigits) {
 
 }  // namespace
 
-std::string apiVersionText(ze_api_version_t version) {
-  const auto value = static_cast<std::uint32_t>(version);
-  return std::to_string(value >> 16) + "." + std::to_string(value & 0xffffu);
+std::string apiVersionText(std::uint32_t version) {
+  return std::to_string(version >> 16) + "." + std::to_string(version & 0xffffu);
 }
 
 std::string deviceTypeName(ze_device_type_t type) {

@@ -8,7 +8,7 @@
 #include <string>
 
 // "major.minor" in decimal, e.g. 1.10.
-std::string apiVersionText(ze_api_version_t version);
+std::string apiVersionText(std::uint32_t version);
 
 // "gpu", "cpu", "fpga", "mca", "vpu", or "" for any other value.
 std::string deviceTypeName(ze_device_type_t type);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <type_traits>
 
 #include "scenario.hpp"
@@ -29,6 +30,10 @@ Handle handleOf(Object& object) {
   return reinterpret_cast<Handle>(&object);
 }
 
+ze_result_t resultCode(std::uint32_t code) {
+  return static_cast<ze_result_t>(code);
+}
+
 ze_result_t loadScenario() {
   const std::optional<std::string> path = environmentValue("ZE_SIM_SCENARIO");
   try {
@@ -51,7 +56,7 @@ ze_result_t answer(Call call, Handle handle, bool sysman, Work work) {
   }
   if (handle == nullptr) return ZE_RESULT_ERROR_INVALID_NULL_HANDLE;
   Object& object = *objectOf<Object>(handle);
-  if (const auto injected = object.behaviour.injectedResult(call)) return *injected;
+  if (const auto injected = object.behaviour.injectedResult(call)) return resultCode(*injected);
   return work(object);
 }
 
@@ -111,8 +116,7 @@ ze_result_t ZE_APICALL init(ze_init_flags_t) {
     if (const ze_result_t loaded = loadScenario(); loaded != ZE_RESULT_SUCCESS) return loaded;
     current.sysmanEnabled = environmentValue("ZES_ENABLE_SYSMAN") == "1";
   }
-  const auto injected = current.scenario->behaviour.injectedResult(Call::zeInit);
-  return injected.value_or(ZE_RESULT_SUCCESS);
+  return resultCode(current.scenario->behaviour.injectedResult(Call::zeInit).value_or(0));
 }
 
 ze_result_t ZE_APICALL driverGet(uint32_t* pCount, ze_driver_handle_t* phDrivers) {
@@ -130,8 +134,12 @@ ze_result_t ZE_APICALL driverGetProperties(ze_driver_handle_t hDriver,
 }
 
 ze_result_t ZE_APICALL driverGetApiVersion(ze_driver_handle_t hDriver, ze_api_version_t* version) {
-  return answerCore<Driver>(Call::zeDriverGetApiVersion, hDriver,
-                            [&](Driver& driver) { return fillValue(version, driver.apiVersion); });
+  return answerCore<Driver>(Call::zeDriverGetApiVersion, hDriver, [&](Driver& driver) {
+    if (version == nullptr) return ZE_RESULT_ERROR_INVALID_NULL_POINTER;
+    // Copied as bytes: a scripted version may lie outside the enumeration's values.
+    std::memcpy(version, &driver.apiVersion, sizeof driver.apiVersion);
+    return ZE_RESULT_SUCCESS;
+  });
 }
 
 ze_result_t ZE_APICALL deviceGet(ze_driver_handle_t hDriver, uint32_t* pCount,

@@ -12,7 +12,7 @@
 
 namespace zesim {
 
-std::optional<ze_result_t> Behaviour::injectedResult(Call call) {
+std::optional<std::uint32_t> Behaviour::injectedResult(Call call) {
   const std::uint32_t number = ++calls_[index(call)];
   const std::optional<Fault>& fault = faults_[index(call)];
   if (!fault || (fault->onCall != 0 && fault->onCall != number)) return std::nullopt;
@@ -162,13 +162,13 @@ Call callNamed(const std::string& name, Calls allowed, const std::string& path) 
   fail(path, "not a function that this object answers");
 }
 
-ze_result_t resultValue(const json& value, const std::string& path) {
+std::uint32_t resultValue(const json& value, const std::string& path) {
   const auto code = integerValue<std::int64_t>(value, path);
   if (code < std::numeric_limits<std::int32_t>::min() ||
       code > std::numeric_limits<std::uint32_t>::max()) {
     fail(path, "expected a 32-bit result code");
   }
-  return static_cast<ze_result_t>(static_cast<std::uint32_t>(code));
+  return static_cast<std::uint32_t>(code);
 }
 
 Fault faultValue(const json& value, const std::string& path) {
@@ -349,7 +349,7 @@ Device parseDevice(const json& value, const std::string& path) {
 }
 
 // "major.minor", each a decimal number from 0 to 65535.
-ze_api_version_t parseApiVersion(const json& value, const std::string& path) {
+std::uint32_t parseApiVersion(const json& value, const std::string& path) {
   const std::string text = textField(value, "apiVersion", path);
   if (text.empty()) return ZE_API_VERSION_1_0;
   unsigned major = 0;
@@ -360,7 +360,7 @@ ze_api_version_t parseApiVersion(const json& value, const std::string& path) {
       major > 0xffff || minor > 0xffff || !std::isdigit(static_cast<unsigned char>(text.front()))) {
     fail(member(path, "apiVersion"), "expected \"major.minor\" with numbers up to 65535");
   }
-  return static_cast<ze_api_version_t>(ZE_MAKE_VERSION(major, minor));
+  return ZE_MAKE_VERSION(major, minor);
 }
 
 Driver parseDriver(const json& value, const std::string& path) {

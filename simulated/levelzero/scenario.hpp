@@ -42,9 +42,10 @@ enum class Call {
 constexpr std::size_t kCallCount = static_cast<std::size_t>(Call::zesFanGetState) + 1;
 
 // A scripted failure: the call returns `result` without doing its work, on every call or only
-// on the `onCall`-th one (counted from 1).
+// on the `onCall`-th one (counted from 1). Results and versions are kept as plain 32-bit
+// numbers: a scenario may hold any bit pattern, also one outside the vendor enumeration.
 struct Fault {
-  ze_result_t result;
+  std::uint32_t result;
   std::uint32_t onCall;  // 0: every call
 };
 
@@ -67,7 +68,7 @@ class Behaviour {
   void setCounts(Call call, EnumerationCounts counts) { counts_[index(call)] = counts; }
 
   // Counts the call and returns the scripted result if this call is to fail.
-  std::optional<ze_result_t> injectedResult(Call call);
+  std::optional<std::uint32_t> injectedResult(Call call);
   ResolvedCounts countsFor(Call call, std::size_t available) const;
 
  private:
@@ -121,7 +122,7 @@ struct Device {
 struct Driver {
   Behaviour behaviour;
   ze_driver_properties_t properties;
-  ze_api_version_t apiVersion;
+  std::uint32_t apiVersion;
   std::vector<Device> devices;
 };
 

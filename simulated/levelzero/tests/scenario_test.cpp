@@ -109,7 +109,7 @@ TEST(Behaviour, GivenAFaultOnTheSecondCall_WhenCalledThreeTimes_ThenOnlyTheSecon
   Scenario scenario = parseScenario(R"({"fail": {"zeDriverGet": {"result": -5, "call": 2}}})");
   Behaviour& behaviour = scenario.behaviour;
   EXPECT_FALSE(behaviour.injectedResult(Call::zeDriverGet));
-  EXPECT_EQ(behaviour.injectedResult(Call::zeDriverGet), static_cast<ze_result_t>(0xfffffffbu));
+  EXPECT_EQ(behaviour.injectedResult(Call::zeDriverGet), 0xfffffffbu);
   EXPECT_FALSE(behaviour.injectedResult(Call::zeDriverGet));
   EXPECT_FALSE(behaviour.injectedResult(Call::zeInit));
 }
