@@ -44,74 +44,73 @@ extern "C" {
 
 ZE_DLLEXPORT ze_result_t ZE_APICALL zeGetGlobalProcAddrTable(ze_api_version_t version,
                                                              ze_global_dditable_t* table) {
-  return provideTable(version, table,
-                      [](ze_global_dditable_t& slots) { slots.pfnInit = zesim::init; });
+  return provideTable(version, table, [](ze_global_dditable_t& slots) { slots.pfnInit = zeInit; });
 }
 
 ZE_DLLEXPORT ze_result_t ZE_APICALL zeGetDriverProcAddrTable(ze_api_version_t version,
                                                              ze_driver_dditable_t* table) {
   return provideTable(version, table, [](ze_driver_dditable_t& slots) {
-    slots.pfnGet = zesim::driverGet;
-    slots.pfnGetApiVersion = zesim::driverGetApiVersion;
-    slots.pfnGetProperties = zesim::driverGetProperties;
+    slots.pfnGet = zeDriverGet;
+    slots.pfnGetApiVersion = zeDriverGetApiVersion;
+    slots.pfnGetProperties = zeDriverGetProperties;
   });
 }
 
 ZE_DLLEXPORT ze_result_t ZE_APICALL zeGetDeviceProcAddrTable(ze_api_version_t version,
                                                              ze_device_dditable_t* table) {
   return provideTable(version, table, [](ze_device_dditable_t& slots) {
-    slots.pfnGet = zesim::deviceGet;
-    slots.pfnGetProperties = zesim::deviceGetProperties;
-    slots.pfnPciGetPropertiesExt = zesim::devicePciGetPropertiesExt;
+    slots.pfnGet = zeDeviceGet;
+    slots.pfnGetProperties = zeDeviceGetProperties;
+    slots.pfnPciGetPropertiesExt = zeDevicePciGetPropertiesExt;
   });
 }
 
 ZE_DLLEXPORT ze_result_t ZE_APICALL zesGetDeviceProcAddrTable(ze_api_version_t version,
                                                               zes_device_dditable_t* table) {
   return provideTable(version, table, [](zes_device_dditable_t& slots) {
-    slots.pfnEnumMemoryModules = zesim::deviceEnumMemoryModules;
-    slots.pfnEnumTemperatureSensors = zesim::deviceEnumTemperatureSensors;
-    slots.pfnEnumFrequencyDomains = zesim::deviceEnumFrequencyDomains;
-    slots.pfnGetCardPowerDomain = zesim::deviceGetCardPowerDomain;
-    slots.pfnEnumFans = zesim::deviceEnumFans;
+    slots.pfnEnumMemoryModules = zesDeviceEnumMemoryModules;
+    slots.pfnEnumTemperatureSensors = zesDeviceEnumTemperatureSensors;
+    slots.pfnEnumFrequencyDomains = zesDeviceEnumFrequencyDomains;
+    slots.pfnGetCardPowerDomain = zesDeviceGetCardPowerDomain;
+    slots.pfnEnumFans = zesDeviceEnumFans;
   });
 }
 
 ZE_DLLEXPORT ze_result_t ZE_APICALL zesGetMemoryProcAddrTable(ze_api_version_t version,
                                                               zes_memory_dditable_t* table) {
   return provideTable(version, table, [](zes_memory_dditable_t& slots) {
-    slots.pfnGetProperties = zesim::memoryGetProperties;
-    slots.pfnGetState = zesim::memoryGetState;
+    slots.pfnGetProperties = zesMemoryGetProperties;
+    slots.pfnGetState = zesMemoryGetState;
   });
 }
 
 ZE_DLLEXPORT ze_result_t ZE_APICALL
 zesGetTemperatureProcAddrTable(ze_api_version_t version, zes_temperature_dditable_t* table) {
   return provideTable(version, table, [](zes_temperature_dditable_t& slots) {
-    slots.pfnGetProperties = zesim::temperatureGetProperties;
-    slots.pfnGetState = zesim::temperatureGetState;
+    slots.pfnGetProperties = zesTemperatureGetProperties;
+    slots.pfnGetState = zesTemperatureGetState;
   });
 }
 
 ZE_DLLEXPORT ze_result_t ZE_APICALL zesGetFrequencyProcAddrTable(ze_api_version_t version,
                                                                  zes_frequency_dditable_t* table) {
   return provideTable(version, table, [](zes_frequency_dditable_t& slots) {
-    slots.pfnGetProperties = zesim::frequencyGetProperties;
-    slots.pfnGetState = zesim::frequencyGetState;
+    slots.pfnGetProperties = zesFrequencyGetProperties;
+    slots.pfnGetState = zesFrequencyGetState;
   });
 }
 
 ZE_DLLEXPORT ze_result_t ZE_APICALL zesGetPowerProcAddrTable(ze_api_version_t version,
                                                              zes_power_dditable_t* table) {
   return provideTable(version, table, [](zes_power_dditable_t& slots) {
-    slots.pfnGetEnergyCounter = zesim::powerGetEnergyCounter;
+    slots.pfnGetEnergyCounter = zesPowerGetEnergyCounter;
   });
 }
 
 ZE_DLLEXPORT ze_result_t ZE_APICALL zesGetFanProcAddrTable(ze_api_version_t version,
                                                            zes_fan_dditable_t* table) {
   return provideTable(version, table,
-                      [](zes_fan_dditable_t& slots) { slots.pfnGetState = zesim::fanGetState; });
+                      [](zes_fan_dditable_t& slots) { slots.pfnGetState = zesFanGetState; });
 }
 
 }  // extern "C"

@@ -109,8 +109,11 @@ ze_result_t enumerate(const Behaviour& owner, Call call, std::vector<Item>& item
 }
 
 }  // namespace
+}  // namespace zesim
 
-ze_result_t ZE_APICALL init(ze_init_flags_t) {
+using namespace zesim;
+
+ze_result_t ZE_APICALL zeInit(ze_init_flags_t) {
   Session& current = session();
   if (!current.scenario) {
     if (const ze_result_t loaded = loadScenario(); loaded != ZE_RESULT_SUCCESS) return loaded;
@@ -119,21 +122,22 @@ ze_result_t ZE_APICALL init(ze_init_flags_t) {
   return resultCode(current.scenario->behaviour.injectedResult(Call::zeInit).value_or(0));
 }
 
-ze_result_t ZE_APICALL driverGet(uint32_t* pCount, ze_driver_handle_t* phDrivers) {
+ze_result_t ZE_APICALL zeDriverGet(uint32_t* pCount, ze_driver_handle_t* phDrivers) {
   Scenario* scenario = session().scenario ? &*session().scenario : nullptr;
   return answerCore<Scenario>(Call::zeDriverGet, scenario, [&](Scenario& scenario) {
     return enumerate(scenario.behaviour, Call::zeDriverGet, scenario.drivers, pCount, phDrivers);
   });
 }
 
-ze_result_t ZE_APICALL driverGetProperties(ze_driver_handle_t hDriver,
-                                           ze_driver_properties_t* pDriverProperties) {
+ze_result_t ZE_APICALL zeDriverGetProperties(ze_driver_handle_t hDriver,
+                                             ze_driver_properties_t* pDriverProperties) {
   return answerCore<Driver>(Call::zeDriverGetProperties, hDriver, [&](Driver& driver) {
     return fillProperties(pDriverProperties, driver.properties);
   });
 }
 
-ze_result_t ZE_APICALL driverGetApiVersion(ze_driver_handle_t hDriver, ze_api_version_t* version) {
+ze_result_t ZE_APICALL zeDriverGetApiVersion(ze_driver_handle_t hDriver,
+                                             ze_api_version_t* version) {
   return answerCore<Driver>(Call::zeDriverGetApiVersion, hDriver, [&](Driver& driver) {
     if (version == nullptr) return ZE_RESULT_ERROR_INVALID_NULL_POINTER;
     // Copied as bytes: a scripted version may lie outside the enumeration's values.
@@ -142,100 +146,103 @@ ze_result_t ZE_APICALL driverGetApiVersion(ze_driver_handle_t hDriver, ze_api_ve
   });
 }
 
-ze_result_t ZE_APICALL deviceGet(ze_driver_handle_t hDriver, uint32_t* pCount,
-                                 ze_device_handle_t* phDevices) {
+ze_result_t ZE_APICALL zeDeviceGet(ze_driver_handle_t hDriver, uint32_t* pCount,
+                                   ze_device_handle_t* phDevices) {
   return answerCore<Driver>(Call::zeDeviceGet, hDriver, [&](Driver& driver) {
     return enumerate(driver.behaviour, Call::zeDeviceGet, driver.devices, pCount, phDevices);
   });
 }
 
-ze_result_t ZE_APICALL deviceGetProperties(ze_device_handle_t hDevice,
-                                           ze_device_properties_t* pDeviceProperties) {
+ze_result_t ZE_APICALL zeDeviceGetProperties(ze_device_handle_t hDevice,
+                                             ze_device_properties_t* pDeviceProperties) {
   return answerCore<Device>(Call::zeDeviceGetProperties, hDevice, [&](Device& device) {
     return fillProperties(pDeviceProperties, device.properties);
   });
 }
 
-ze_result_t ZE_APICALL devicePciGetPropertiesExt(ze_device_handle_t hDevice,
-                                                 ze_pci_ext_properties_t* pPciProperties) {
+ze_result_t ZE_APICALL zeDevicePciGetPropertiesExt(ze_device_handle_t hDevice,
+                                                   ze_pci_ext_properties_t* pPciProperties) {
   return answerCore<Device>(Call::zeDevicePciGetPropertiesExt, hDevice, [&](Device& device) {
     return fillProperties(pPciProperties, device.pci);
   });
 }
 
-ze_result_t ZE_APICALL deviceEnumMemoryModules(zes_device_handle_t hDevice, uint32_t* pCount,
-                                               zes_mem_handle_t* phMemory) {
+ze_result_t ZE_APICALL zesDeviceEnumMemoryModules(zes_device_handle_t hDevice, uint32_t* pCount,
+                                                  zes_mem_handle_t* phMemory) {
   return answerSysman<Device>(Call::zesDeviceEnumMemoryModules, hDevice, [&](Device& device) {
     return enumerate(device.behaviour, Call::zesDeviceEnumMemoryModules, device.memoryModules,
                      pCount, phMemory);
   });
 }
 
-ze_result_t ZE_APICALL memoryGetProperties(zes_mem_handle_t hMemory,
-                                           zes_mem_properties_t* pProperties) {
+ze_result_t ZE_APICALL zesMemoryGetProperties(zes_mem_handle_t hMemory,
+                                              zes_mem_properties_t* pProperties) {
   return answerSysman<MemoryModule>(
       Call::zesMemoryGetProperties, hMemory,
       [&](MemoryModule& module) { return fillProperties(pProperties, module.properties); });
 }
 
-ze_result_t ZE_APICALL memoryGetState(zes_mem_handle_t hMemory, zes_mem_state_t* pState) {
+ze_result_t ZE_APICALL zesMemoryGetState(zes_mem_handle_t hMemory, zes_mem_state_t* pState) {
   return answerSysman<MemoryModule>(Call::zesMemoryGetState, hMemory, [&](MemoryModule& module) {
     return fillProperties(pState, module.state);
   });
 }
 
-ze_result_t ZE_APICALL deviceEnumTemperatureSensors(zes_device_handle_t hDevice, uint32_t* pCount,
-                                                    zes_temp_handle_t* phTemperature) {
+ze_result_t ZE_APICALL zesDeviceEnumTemperatureSensors(zes_device_handle_t hDevice,
+                                                       uint32_t* pCount,
+                                                       zes_temp_handle_t* phTemperature) {
   return answerSysman<Device>(Call::zesDeviceEnumTemperatureSensors, hDevice, [&](Device& device) {
     return enumerate(device.behaviour, Call::zesDeviceEnumTemperatureSensors,
                      device.temperatureSensors, pCount, phTemperature);
   });
 }
 
-ze_result_t ZE_APICALL temperatureGetProperties(zes_temp_handle_t hTemperature,
-                                                zes_temp_properties_t* pProperties) {
+ze_result_t ZE_APICALL zesTemperatureGetProperties(zes_temp_handle_t hTemperature,
+                                                   zes_temp_properties_t* pProperties) {
   return answerSysman<TemperatureSensor>(
       Call::zesTemperatureGetProperties, hTemperature,
       [&](TemperatureSensor& sensor) { return fillProperties(pProperties, sensor.properties); });
 }
 
-ze_result_t ZE_APICALL temperatureGetState(zes_temp_handle_t hTemperature, double* pTemperature) {
+ze_result_t ZE_APICALL zesTemperatureGetState(zes_temp_handle_t hTemperature,
+                                              double* pTemperature) {
   return answerSysman<TemperatureSensor>(
       Call::zesTemperatureGetState, hTemperature,
       [&](TemperatureSensor& sensor) { return fillValue(pTemperature, sensor.temperature); });
 }
 
-ze_result_t ZE_APICALL deviceEnumFrequencyDomains(zes_device_handle_t hDevice, uint32_t* pCount,
-                                                  zes_freq_handle_t* phFrequency) {
+ze_result_t ZE_APICALL zesDeviceEnumFrequencyDomains(zes_device_handle_t hDevice, uint32_t* pCount,
+                                                     zes_freq_handle_t* phFrequency) {
   return answerSysman<Device>(Call::zesDeviceEnumFrequencyDomains, hDevice, [&](Device& device) {
     return enumerate(device.behaviour, Call::zesDeviceEnumFrequencyDomains, device.frequencyDomains,
                      pCount, phFrequency);
   });
 }
 
-ze_result_t ZE_APICALL frequencyGetProperties(zes_freq_handle_t hFrequency,
-                                              zes_freq_properties_t* pProperties) {
+ze_result_t ZE_APICALL zesFrequencyGetProperties(zes_freq_handle_t hFrequency,
+                                                 zes_freq_properties_t* pProperties) {
   return answerSysman<FrequencyDomain>(
       Call::zesFrequencyGetProperties, hFrequency,
       [&](FrequencyDomain& domain) { return fillProperties(pProperties, domain.properties); });
 }
 
-ze_result_t ZE_APICALL frequencyGetState(zes_freq_handle_t hFrequency, zes_freq_state_t* pState) {
+ze_result_t ZE_APICALL zesFrequencyGetState(zes_freq_handle_t hFrequency,
+                                            zes_freq_state_t* pState) {
   return answerSysman<FrequencyDomain>(
       Call::zesFrequencyGetState, hFrequency,
       [&](FrequencyDomain& domain) { return fillProperties(pState, domain.state); });
 }
 
-ze_result_t ZE_APICALL deviceGetCardPowerDomain(zes_device_handle_t hDevice,
-                                                zes_pwr_handle_t* phPower) {
+ze_result_t ZE_APICALL zesDeviceGetCardPowerDomain(zes_device_handle_t hDevice,
+                                                   zes_pwr_handle_t* phPower) {
   return answerSysman<Device>(Call::zesDeviceGetCardPowerDomain, hDevice, [&](Device& device) {
     if (!device.cardPowerDomain) return ZE_RESULT_ERROR_UNSUPPORTED_FEATURE;
     return fillValue(phPower, handleOf<zes_pwr_handle_t>(*device.cardPowerDomain));
   });
 }
 
-ze_result_t ZE_APICALL powerGetEnergyCounter(zes_pwr_handle_t hPower,
-                                             zes_power_energy_counter_t* pEnergy) {
+ze_result_t ZE_APICALL zesPowerGetEnergyCounter(zes_pwr_handle_t hPower,
+                                                zes_power_energy_counter_t* pEnergy) {
   return answerSysman<PowerDomain>(
       Call::zesPowerGetEnergyCounter, hPower, [&](PowerDomain& domain) {
         const std::size_t sample = std::min(domain.readings++, domain.samples.size() - 1);
@@ -243,19 +250,17 @@ ze_result_t ZE_APICALL powerGetEnergyCounter(zes_pwr_handle_t hPower,
       });
 }
 
-ze_result_t ZE_APICALL deviceEnumFans(zes_device_handle_t hDevice, uint32_t* pCount,
-                                      zes_fan_handle_t* phFan) {
+ze_result_t ZE_APICALL zesDeviceEnumFans(zes_device_handle_t hDevice, uint32_t* pCount,
+                                         zes_fan_handle_t* phFan) {
   return answerSysman<Device>(Call::zesDeviceEnumFans, hDevice, [&](Device& device) {
     return enumerate(device.behaviour, Call::zesDeviceEnumFans, device.fans, pCount, phFan);
   });
 }
 
-ze_result_t ZE_APICALL fanGetState(zes_fan_handle_t hFan, zes_fan_speed_units_t units,
-                                   int32_t* pSpeed) {
+ze_result_t ZE_APICALL zesFanGetState(zes_fan_handle_t hFan, zes_fan_speed_units_t units,
+                                      int32_t* pSpeed) {
   return answerSysman<Fan>(Call::zesFanGetState, hFan, [&](Fan& fan) {
     if (units != ZES_FAN_SPEED_UNITS_PERCENT) return ZE_RESULT_ERROR_UNSUPPORTED_ENUMERATION;
     return fillValue(pSpeed, fan.speed);
   });
 }
-
-}  // namespace zesim
