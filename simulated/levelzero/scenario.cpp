@@ -168,6 +168,8 @@ std::uint32_t resultValue(const json& value, const std::string& path) {
       code > std::numeric_limits<std::uint32_t>::max()) {
     fail(path, "expected a 32-bit result code");
   }
+  // A call that reported success without doing its work would hand out handles it never wrote.
+  if (code == 0) fail(path, "a scripted failure cannot be ZE_RESULT_SUCCESS (0)");
   return static_cast<std::uint32_t>(code);
 }
 

@@ -52,6 +52,8 @@ TEST(ParseScenario, GivenAMalformedScenario_WhenParsing_ThenTheErrorNamesThePlac
        "devices[0].counts.zeDeviceGetProperties: not a function"},
       {"result beyond 32 bits", R"({"fail": {"zeInit": 4294967296}})",
        "scenario.fail.zeInit: expected a 32-bit result code"},
+      {"fault that succeeds", R"({"fail": {"zeDriverGet": 0}})",
+       "scenario.fail.zeDriverGet: a scripted failure cannot be ZE_RESULT_SUCCESS (0)"},
       {"fault without result", R"({"fail": {"zeInit": {"call": 2}}})",
        "scenario.fail.zeInit.result: missing"},
       {"name longer than its field", oneDevice(R"("name": ")" + std::string(257, 'x') + R"(")"),
