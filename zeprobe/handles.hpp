@@ -15,8 +15,8 @@ class HandleList {
   HandleList(Handle* storage, std::uint32_t capacity) : storage_(storage), capacity_(capacity) {}
 
   Handle* data() { return storage_.get(); }
-  std::uint32_t capacity() const { return capacity_; }
-  void truncate(std::uint32_t count) { count_ = std::min(count, capacity_); }
+  // Keeps the first `count` handles, never more than the array holds.
+  void setCount(std::uint32_t count) { count_ = std::min(count, capacity_); }
   bool empty() const { return count_ == 0; }
   const Handle* begin() const { return storage_.get(); }
   const Handle* end() const { return storage_.get() + count_; }
@@ -50,7 +50,7 @@ HandleList<Handle> fetchHandles(const char* function, Enumerate enumerate, std::
   HandleList<Handle> handles(storage, count);
   std::uint32_t filled = count;
   checkCall<Error>(enumerate(&filled, handles.data()), function);
-  handles.truncate(filled);
+  handles.setCount(filled);
   return handles;
 }
 
