@@ -1,7 +1,6 @@
 #include "scenario.hpp"
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <initializer_list>
@@ -350,19 +349,29 @@ Device parseDevice(const json& value, const std::string& path) {
   return device;
 }
 
+// A decimal number from 0 to 65535, digits only.
+std::optional<std::uint32_t> versionPart(const std::string& digits) {
+  if (digits.empty() || digits.size() > 5 ||
+      digits.find_first_not_of("0123456789") != std::string::npos) {
+    return std::nullopt;
+  }
+  const auto number = static_cast<std::uint32_t>(std::stoul(digits));
+  if (number > 0xffff) return std::nullopt;
+  return number;
+}
+
 // "major.minor", each a decimal number from 0 to 65535.
 std::uint32_t parseApiVersion(const json& value, const std::string& path) {
   const std::string text = textField(value, "apiVersion", path);
   if (text.empty()) return ZE_API_VERSION_1_0;
-  unsigned major = 0;
-  unsigned minor = 0;
-  char end = 0;
-  std::istringstream stream(text);
-  if (!(stream >> major) || stream.get() != '.' || !(stream >> minor) || stream.get(end) ||
-      major > 0xffff || minor > 0xffff || !std::isdigit(static_cast<unsigned char>(text.front()))) {
+  const std::size_t point = text.find('.');
+  const auto major = versionPart(text.substr(0, point));
+  const auto minor =
+      point == std::string::npos ? std::nullopt : versionPart(text.substr(point + 1));
+  if (!major || !minor) {
     fail(member(path, "apiVersion"), "expected \"major.minor\" with numbers up to 65535");
   }
-  return ZE_MAKE_VERSION(major, minor);
+  return ZE_MAKE_VERSION(*major, *minor);
 }
 
 Driver parseDriver(const json& value, const std::string& path) {

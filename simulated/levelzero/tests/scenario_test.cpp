@@ -69,6 +69,8 @@ TEST(ParseScenario, GivenAMalformedScenario_WhenParsing_ThenTheErrorNamesThePlac
        "scenario.drivers[0].apiVersion: expected \"major.minor\""},
       {"api version too large", R"({"drivers": [{"apiVersion": "65536.0"}]})",
        "scenario.drivers[0].apiVersion: expected"},
+      {"api version with a sign", R"({"drivers": [{"apiVersion": "1.-2"}]})",
+       "scenario.drivers[0].apiVersion: expected"},
       {"power domain without samples", oneDevice(R"("cardPowerDomain": {"energySamples": []})"),
        "devices[0].cardPowerDomain.energySamples: needs at least one sample"},
       {"temperature as text", oneDevice(R"("temperatureSensors": [{"temperature": "hot"}])"),
