@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
 #include <initializer_list>
 #include <limits>
 #include <nlohmann/json.hpp>
-#include <sstream>
 #include <string_view>
+
+#include "../whole_file.hpp"
 
 namespace zesim {
 
@@ -403,11 +403,9 @@ Scenario parseScenario(const std::string& text) {
 }
 
 Scenario loadScenarioFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) throw ScenarioError("cannot open " + path);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return parseScenario(text.str());
+  const auto text = readWholeFile(path);
+  if (!text) throw ScenarioError("cannot open " + path);
+  return parseScenario(*text);
 }
 
 }  // namespace zesim
