@@ -462,7 +462,7 @@ def adl_adapter(rng, position, indexes):
         "overdrive_caps": adl_group(rng, [
             ("supported", lambda: weighted(rng, [(6, 1), (2, 0), (1, lambda: int32(rng))])),
             ("enabled", lambda: weighted(rng, [(4, 1), (2, 0), (1, lambda: int32(rng))])),
-            ("version", lambda: weighted(rng, [(2, 5), (2, 6), (1, 7), (4, 8), (2, 9), (1, 0),
+            ("version", lambda: weighted(rng, [(2, 5), (2, 6), (1, 7), (6, 8), (3, 9), (1, 0),
                                                (1, lambda: int32(rng))]))], presence=0.85),
         "temperature": adl_group(rng, [("value", lambda: int32(rng))]),
         "fan_percent": adl_group(rng, [("value", lambda: int32(rng))]),
@@ -473,17 +473,19 @@ def adl_adapter(rng, position, indexes):
         "power": adl_group(rng, [("value", lambda: int32(rng))]),
         "page_size": adl_group(rng, [], success_weight=4),
     }
-    pmlog = adl_group(rng, [], presence=0.7)
+    pmlog = adl_group(rng, [], success_weight=10, presence=0.85)
     if pmlog is not None and rng.random() < 0.9:
-        used = [1, 2, 8, 14, 15, 19, 20, 21, 23]
+        # Sensor 15 (fan percent) makes the program skip the Overdrive 8 settings, so it is
+        # drawn less often than the others.
+        used = [1, 2, 8, 14, 19, 20, 21, 23]
         sensors = {}
         for _ in range(small_count(rng, [1, 1, 2, 2, 2, 2, 1, 1, 1, 1])):
-            number = weighted(rng, [(6, lambda: rng.choice(used)), (1, 0), (1, 255),
+            number = weighted(rng, [(6, lambda: rng.choice(used)), (0.4, 15), (1, 0), (1, 255),
                                     (1, lambda: rng.randint(0, 255))])
             sensors[str(number)] = int32(rng)
         pmlog["sensors"] = sensors
     groups["pmlog"] = pmlog
-    settings = adl_group(rng, [("capabilities", lambda: int32(rng))], presence=0.6)
+    settings = adl_group(rng, [("capabilities", lambda: int32(rng))], presence=0.85)
     if settings is not None:
         feature_count = weighted(rng, [(4, None), (2, 52), (1, 0), (1, -1), (1, 1), (1, 11),
                                        (1, 12), (1, 51), (1, 53), (1, 256), (1, 257),
