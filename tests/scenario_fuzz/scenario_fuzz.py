@@ -561,10 +561,6 @@ def adl_time_bound(scenario, base):
 # ---------------------------------------------------------------------------------------------
 # Checks
 
-class TokenError(Exception):
-    pass
-
-
 STRICT_NUMBER = re.compile(r"-?(?:0|[1-9][0-9]*)(?:\.[0-9]+)?(?:[eE][+-]?[0-9]+)?")
 STRING_ESCAPES = set('"\\/bfnrt')
 
