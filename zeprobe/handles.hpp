@@ -43,9 +43,10 @@ std::uint32_t queryHandleCount(const char* function, Enumerate enumerate) {
 // array.
 template <typename Error, typename Handle, typename Enumerate>
 HandleList<Handle> fetchHandles(const char* function, Enumerate enumerate, std::uint32_t count) {
-  // At least one byte, so that a count of 0 is never mistaken for a failed allocation.
+  // At least one element, so that a count of 0 is never mistaken for a failed allocation.
+  // Zero-filled, so that a slot a driver leaves unwritten holds a null handle, not heap bytes.
   auto* storage =
-      static_cast<Handle*>(std::malloc(std::max<std::size_t>(count * sizeof(Handle), 1)));
+      static_cast<Handle*>(std::calloc(std::max<std::size_t>(count, 1), sizeof(Handle)));
   if (storage == nullptr) throw Error{"malloc failed"};
   HandleList<Handle> handles(storage, count);
   std::uint32_t filled = count;
