@@ -24,16 +24,26 @@ std::optional<int> hexValue(char c) {
 // \u is accepted for the one-byte range that the escaping produces.
 std::optional<char> decodeEscape(const std::string& text, std::size_t& position) {
   switch (text[position++]) {
-    case '"': return '"';
-    case '\\': return '\\';
-    case '/': return '/';
-    case 'b': return '\b';
-    case 'f': return '\f';
-    case 'n': return '\n';
-    case 'r': return '\r';
-    case 't': return '\t';
-    case 'u': break;
-    default: return std::nullopt;
+    case '"':
+      return '"';
+    case '\\':
+      return '\\';
+    case '/':
+      return '/';
+    case 'b':
+      return '\b';
+    case 'f':
+      return '\f';
+    case 'n':
+      return '\n';
+    case 'r':
+      return '\r';
+    case 't':
+      return '\t';
+    case 'u':
+      break;
+    default:
+      return std::nullopt;
   }
   if (position + 4 > text.size()) return std::nullopt;
   int value = 0;
@@ -81,7 +91,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string input(reinterpret_cast<const char*>(data), size);
   const std::string escaped = escapeJsonString(input);
   if (decodeJsonStringContents(escaped) != input) std::abort();
-  if (isValidUtf8(input) && nlohmann::json::parse('"' + escaped + '"').get<std::string>() != input) {
+  if (isValidUtf8(input) &&
+      nlohmann::json::parse('"' + escaped + '"').get<std::string>() != input) {
     std::abort();
   }
   return 0;

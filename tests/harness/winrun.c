@@ -14,14 +14,14 @@
 /* Appends one argument to the command line, quoted by the rules that CommandLineToArgvW
  * and the C runtime use to split it again. A plain word goes in as it is, so that programs
  * with their own parsing (cmd.exe) read it too. */
-static void append_quoted(wchar_t *line, size_t *used, const wchar_t *arg) {
+static void append_quoted(wchar_t* line, size_t* used, const wchar_t* arg) {
   if (*arg != L'\0' && wcspbrk(arg, L" \t\"") == NULL) {
     wcscpy(line + *used, arg);
     *used += wcslen(arg);
     return;
   }
   line[(*used)++] = L'"';
-  for (const wchar_t *p = arg;; ++p) {
+  for (const wchar_t* p = arg;; ++p) {
     size_t backslashes = 0;
     while (*p == L'\\') {
       ++backslashes;
@@ -38,10 +38,10 @@ static void append_quoted(wchar_t *line, size_t *used, const wchar_t *arg) {
   line[(*used)++] = L'"';
 }
 
-static wchar_t *build_command_line(int count, wchar_t **args) {
+static wchar_t* build_command_line(int count, wchar_t** args) {
   size_t capacity = 1;
   for (int i = 0; i < count; ++i) capacity += 2 * wcslen(args[i]) + 3;
-  wchar_t *line = calloc(capacity, sizeof *line);
+  wchar_t* line = calloc(capacity, sizeof *line);
   if (line == NULL) return NULL;
   size_t used = 0;
   for (int i = 0; i < count; ++i) {
@@ -52,8 +52,8 @@ static wchar_t *build_command_line(int count, wchar_t **args) {
   return line;
 }
 
-static DWORD run(int count, wchar_t **args) {
-  wchar_t *line = build_command_line(count, args);
+static DWORD run(int count, wchar_t** args) {
+  wchar_t* line = build_command_line(count, args);
   if (line == NULL) return ERROR_OUTOFMEMORY;
   STARTUPINFOW startup = {.cb = sizeof startup,
                           .dwFlags = STARTF_USESTDHANDLES,
@@ -75,13 +75,13 @@ static DWORD run(int count, wchar_t **args) {
   return code;
 }
 
-int wmain(int argc, wchar_t **argv) {
+int wmain(int argc, wchar_t** argv) {
   if (argc < 3) {
     fputs("usage: winrun <status-file> <program> [arguments...]\n", stderr);
     return 2;
   }
   DWORD code = run(argc - 2, argv + 2);
-  FILE *status = _wfopen(argv[1], L"w");
+  FILE* status = _wfopen(argv[1], L"w");
   if (status == NULL) {
     fwprintf(stderr, L"winrun: cannot write %ls\n", argv[1]);
     return 2;
