@@ -22,8 +22,10 @@ namespace {
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 strings pass through unchanged");
 
-std::wstring toWide(const std::u16string& text) {
-  return std::wstring(text.begin(), text.end());
+// The string's own UTF-16 units as Windows reads them. No copy is made, so nothing is freed
+// between a call and the reading of its last-error code.
+const wchar_t* wideText(const std::u16string& text) {
+  return reinterpret_cast<const wchar_t*>(text.c_str());
 }
 
 PROPVARIANT toPropVariant(const PropertyValue& value) {
@@ -55,7 +57,7 @@ class WindowsConsolePlatform final : public ConsolePlatform {
   }
 
   bool setConsoleTitle(const std::u16string& title) override {
-    return SetConsoleTitleW(toWide(title).c_str()) != 0;
+    return SetConsoleTitleW(wideText(title)) != 0;
   }
 
   HResult getPropertyStoreForWindow(WindowHandle window, PropertyStore& store) override {
@@ -81,7 +83,7 @@ class WindowsConsolePlatform final : public ConsolePlatform {
 
   InputHandle createFile(const std::u16string& name, std::uint32_t access, std::uint32_t share,
                          std::uint32_t disposition) override {
-    return CreateFileW(toWide(name).c_str(), access, share, nullptr, disposition, 0, nullptr);
+    return CreateFileW(wideText(name), access, share, nullptr, disposition, 0, nullptr);
   }
   bool getConsoleMode(InputHandle input, std::uint32_t& mode) override {
     DWORD read = 0;
