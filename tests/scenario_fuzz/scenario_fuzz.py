@@ -248,6 +248,19 @@ def ze_name(rng, device):
         device["nameHex"] = data.hex()
 
 
+def ze_items(rng, counts, calls, failure_rate, make_item):
+    """A list of small_count(rng, counts) objects made by make_item, each at times given
+    faults of the calls it answers."""
+    items = []
+    for _ in range(small_count(rng, counts)):
+        item = make_item()
+        faults = ze_faults(rng, calls, failure_rate / 2)
+        if faults:
+            item["fail"] = faults
+        items.append(item)
+    return items
+
+
 def ze_device(rng, failure_rate, power_rate):
     device = {}
     optional = [
@@ -269,8 +282,7 @@ def ze_device(rng, failure_rate, power_rate):
         device["pciAddress"] = {key: uint32(rng) if rng.random() < 0.5 else rng.randint(0, 255)
                                 for key in ("domain", "bus", "device", "function")
                                 if rng.random() < 0.9}
-    modules = []
-    for _ in range(small_count(rng, [3, 4, 2, 1])):
+    def memory_module():
         module = {"location": enum_value(rng, [0, 1, 1, 2])}
         for key in ("physicalSize", "size", "free"):
             if rng.random() < 0.8:
@@ -278,39 +290,25 @@ def ze_device(rng, failure_rate, power_rate):
         for key in ("busWidth", "numChannels"):
             if rng.random() < 0.8:
                 module[key] = int32(rng)
-        faults = ze_faults(rng, ["zesMemoryGetProperties", "zesMemoryGetState"], failure_rate / 2)
-        if faults:
-            module["fail"] = faults
-        modules.append(module)
-    sensors = []
-    for _ in range(small_count(rng, [3, 4, 3, 2, 1])):
-        sensor = {"type": enum_value(rng, [0, 1, 2, 3, 4, 1, 2])}
+        return module
+
+    def reading(base, key, draw):
         if rng.random() < 0.9:
-            sensor["temperature"] = floating(rng)
-        faults = ze_faults(rng, ["zesTemperatureGetProperties", "zesTemperatureGetState"],
-                           failure_rate / 2)
-        if faults:
-            sensor["fail"] = faults
-        sensors.append(sensor)
-    domains = []
-    for _ in range(small_count(rng, [3, 4, 3, 2, 1])):
-        domain = {"type": enum_value(rng, [0, 1, 2, 0, 1, 2])}
-        if rng.random() < 0.9:
-            domain["actual"] = floating(rng)
-        faults = ze_faults(rng, ["zesFrequencyGetProperties", "zesFrequencyGetState"],
-                           failure_rate / 2)
-        if faults:
-            domain["fail"] = faults
-        domains.append(domain)
-    fans = []
-    for _ in range(small_count(rng, [3, 4, 2, 1])):
-        fan = {}
-        if rng.random() < 0.9:
-            fan["speed"] = int32(rng)
-        faults = ze_faults(rng, ["zesFanGetState"], failure_rate / 2)
-        if faults:
-            fan["fail"] = faults
-        fans.append(fan)
+            base[key] = draw(rng)
+        return base
+
+    modules = ze_items(rng, [3, 4, 2, 1], ["zesMemoryGetProperties", "zesMemoryGetState"],
+                       failure_rate, memory_module)
+    sensors = ze_items(rng, [3, 4, 3, 2, 1],
+                       ["zesTemperatureGetProperties", "zesTemperatureGetState"], failure_rate,
+                       lambda: reading({"type": enum_value(rng, [0, 1, 2, 3, 4, 1, 2])},
+                                       "temperature", floating))
+    domains = ze_items(rng, [3, 4, 3, 2, 1],
+                       ["zesFrequencyGetProperties", "zesFrequencyGetState"], failure_rate,
+                       lambda: reading({"type": enum_value(rng, [0, 1, 2, 0, 1, 2])},
+                                       "actual", floating))
+    fans = ze_items(rng, [3, 4, 2, 1], ["zesFanGetState"], failure_rate,
+                    lambda: reading({}, "speed", int32))
     for key, items in (("memoryModules", modules), ("temperatureSensors", sensors),
                        ("frequencyDomains", domains), ("fans", fans)):
         if items or rng.random() < 0.3:
