@@ -64,6 +64,8 @@ def run(args, status_file):
     result = subprocess.run(command, stdin=subprocess.DEVNULL, capture_output=True,
                             env=build_environment(args), cwd=args.cwd, timeout=args.timeout)
     if args.wine:
+        if not os.path.exists(status_file):
+            return None
         with open(status_file, "rb") as handle:
             status = handle.read().decode().strip()
     else:
@@ -87,10 +89,21 @@ def report_difference(name, expected, actual):
     sys.stdout.write(f"actual {name} bytes: {actual!r}\n")
 
 
+def run_program(args, scratch):
+    """Runs the program; under Wine a launch that never reached winrun (rare, seen when Wine
+    fails to start a process, with no message) is tried once more, since the program under
+    test did not run at all. Its results are then checked like any other."""
+    for attempt in range(2):
+        outputs = run(args, os.path.join(scratch, f"status{attempt}"))
+        if outputs is not None:
+            return outputs
+    sys.exit("winrun did not start twice: Wine could not start the program")
+
+
 def main():
     args = parse_args()
     with tempfile.TemporaryDirectory() as scratch:
-        outputs = run(args, os.path.join(scratch, "status"))
+        outputs = run_program(args, scratch)
     failed = False
     for suffix, actual in zip(("stdout", "stderr", "status"), outputs):
         path = f"{args.expect}.{suffix}"
