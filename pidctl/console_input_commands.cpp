@@ -18,27 +18,38 @@ bool isOpen(InputHandle handle) {
   return handle != nullptr && reinterpret_cast<std::uintptr_t>(handle) != ~std::uintptr_t{0};
 }
 
+// Opens the console's input buffer; a failed open yields the status that ends the run.
+ExitStatus openConsoleInput(ConsolePlatform& platform, InputHandle& input) {
+  return callForLastError(platform, [&] {
+    input = platform.createFile(u"CONIN$", kGenericReadWrite, kFileShareReadWrite, kOpenExisting);
+    return isOpen(input);
+  });
+}
+
 }  // namespace
 
 ExitStatus sendCtrlC(ConsolePlatform& platform) {
   // The event reaches this process too; unhandled, it would end it with the platform's
   // Ctrl+C status instead of the command's own.
-  if (!platform.ignoreCtrlC()) return lastError(platform);
-  if (!platform.generateConsoleCtrlEvent(kCtrlCEvent, kAllProcessesOfConsole)) {
-    return lastError(platform);
+  if (const ExitStatus failure =
+          callForLastError(platform, [&] { return platform.ignoreCtrlC(); })) {
+    return failure;
   }
-  return kSuccess;
+  return callForLastError(platform, [&] {
+    return platform.generateConsoleCtrlEvent(kCtrlCEvent, kAllProcessesOfConsole);
+  });
 }
 
 ExitStatus switchOffQuickEdit(ConsolePlatform& platform) {
-  const InputHandle input =
-      platform.createFile(u"CONIN$", kGenericReadWrite, kFileShareReadWrite, kOpenExisting);
-  if (!isOpen(input)) return lastError(platform);
+  InputHandle input = nullptr;
+  if (const ExitStatus failure = openConsoleInput(platform, input)) return failure;
   std::uint32_t mode = 0;
-  if (!platform.getConsoleMode(input, mode)) return lastError(platform);
+  if (const ExitStatus failure =
+          callForLastError(platform, [&] { return platform.getConsoleMode(input, mode); })) {
+    return failure;
+  }
   const std::uint32_t newMode = (mode & ~kEnableQuickEditMode) | kEnableExtendedFlags;
-  if (!platform.setConsoleMode(input, newMode)) return lastError(platform);
-  return kSuccess;
+  return callForLastError(platform, [&] { return platform.setConsoleMode(input, newMode); });
 }
 
 }  // namespace pidctl

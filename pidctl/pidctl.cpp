@@ -48,11 +48,15 @@ const Command* findCommand(std::u16string_view word) {
 }
 
 // Leaves this process's console for the target's; the pid's 32 bits go to the platform
-// unchanged, so -1 names the console of this process's parent.
+// unchanged, so -1 names the console of this process's parent. A failure of either step
+// ends the run, since the command would otherwise act on the wrong console or on none.
 ExitStatus switchToConsoleOf(ConsolePlatform& platform, std::int32_t pid) {
-  if (!platform.freeConsole()) return lastError(platform);
-  if (!platform.attachConsole(static_cast<std::uint32_t>(pid))) return lastError(platform);
-  return kSuccess;
+  if (const ExitStatus failure =
+          callForLastError(platform, [&] { return platform.freeConsole(); })) {
+    return failure;
+  }
+  return callForLastError(platform,
+                          [&] { return platform.attachConsole(static_cast<std::uint32_t>(pid)); });
 }
 
 }  // namespace

@@ -12,19 +12,16 @@ constexpr int kSwHide = 0;
 constexpr int kSwShowNoActivate = 4;
 constexpr int kSwShow = 5;
 
-// GetConsoleWindow and SetForegroundWindow are not documented to set a last-error code when
-// they fail; the code is cleared before each of them, and a failure that leaves it at 0
-// ends with the given fallback instead.
-ExitStatus lastErrorOr(ConsolePlatform& platform, ExitStatus fallback) {
-  const ExitStatus code = lastError(platform);
-  return code != kSuccess ? code : fallback;
-}
-
 // Fetches the console window; a console without one yields the status that ends the run.
+// GetConsoleWindow is not documented to set a last-error code when it returns null.
 ExitStatus fetchConsoleWindow(ConsolePlatform& platform, WindowHandle& window) {
-  platform.setLastError(0);
-  window = platform.getConsoleWindow();
-  return window != nullptr ? kSuccess : lastErrorOr(platform, kErrorInvalidWindowHandle);
+  return callForLastError(
+      platform,
+      [&] {
+        window = platform.getConsoleWindow();
+        return window != nullptr;
+      },
+      kErrorInvalidWindowHandle);
 }
 
 bool failed(HResult result) {
@@ -71,16 +68,15 @@ ExitStatus showConsoleWindowNoActivate(ConsolePlatform& platform) {
 ExitStatus bringConsoleWindowToForeground(ConsolePlatform& platform) {
   WindowHandle window = nullptr;
   if (const ExitStatus failure = fetchConsoleWindow(platform, window)) return failure;
-  platform.setLastError(0);
-  if (!platform.setForegroundWindow(window)) return lastErrorOr(platform, kErrorAccessDenied);
-  return kSuccess;
+  // A refusal is not documented to set a last-error code either.
+  return callForLastError(
+      platform, [&] { return platform.setForegroundWindow(window); }, kErrorAccessDenied);
 }
 
 ExitStatus setConsoleTitle(ConsolePlatform& platform, const std::u16string& title) {
   WindowHandle window = nullptr;
   if (const ExitStatus failure = fetchConsoleWindow(platform, window)) return failure;
-  if (!platform.setConsoleTitle(title)) return lastError(platform);
-  return kSuccess;
+  return callForLastError(platform, [&] { return platform.setConsoleTitle(title); });
 }
 
 ExitStatus setAppUserModelId(ConsolePlatform& platform, const std::u16string& id) {

@@ -36,7 +36,8 @@ RunOutcome runPidctlWith(RecordingPlatform& platform, const std::vector<std::u16
 }
 
 std::vector<std::string> afterSwitchToConsole42(const std::vector<std::string>& calls) {
-  std::vector<std::string> all = {"FreeConsole()", "AttachConsole(42)"};
+  std::vector<std::string> all = {"SetLastError(0)", "FreeConsole()", "SetLastError(0)",
+                                  "AttachConsole(42)"};
   all.insert(all.end(), calls.begin(), calls.end());
   return all;
 }

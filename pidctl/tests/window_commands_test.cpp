@@ -2,7 +2,6 @@
 
 #include <optional>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "recording_platform.h"
@@ -12,48 +11,6 @@ namespace {
 
 using Calls = std::vector<std::string>;
 using Args = std::vector<std::u16string>;
-
-const std::vector<Args> kWindowCommands = {
-    {u"pidctl", u"hide", u"42"},           {u"pidctl", u"show", u"42"},
-    {u"pidctl", u"shownoactivate", u"42"}, {u"pidctl", u"foreground", u"42"},
-    {u"pidctl", u"title", u"42", u"t"},    {u"pidctl", u"appusermodelid", u"42", u"id"}};
-
-// How the last-error code stands when GetConsoleWindow returns null.
-struct MissingWindowCase {
-  const char* name;
-  std::uint32_t staleCode;               // left by calls before it
-  std::optional<std::uint32_t> codeSet;  // set by the null return itself, if at all
-  std::uint32_t expectedStatus;
-};
-
-const MissingWindowCase kMissingWindowCases[] = {
-    {"CodeSetByTheCall", 0, 6, 6},
-    {"NoCode", 0, std::nullopt, 1400},
-    {"OnlyAStaleCodeFromEarlier", 183, std::nullopt, 1400},
-};
-
-class GivenNullConsoleWindow
-    : public ::testing::TestWithParam<std::tuple<Args, MissingWindowCase>> {};
-
-TEST_P(GivenNullConsoleWindow, WhenRunningAWindowCommand_ThenEndsWithItsStatusAndNoMessage) {
-  const auto& [args, missing] = GetParam();
-  RecordingPlatform platform;
-  platform.leaveLastError(missing.staleCode);
-  platform.fail("GetConsoleWindow", missing.codeSet);
-  const RunOutcome outcome = runPidctlWith(platform, args);
-  EXPECT_EQ(outcome.status, missing.expectedStatus);
-  EXPECT_EQ(outcome.errors, "");
-  EXPECT_EQ(platform.calls(),
-            afterSwitchToConsole42({"SetLastError(0)", "GetConsoleWindow()", "GetLastError()"}));
-}
-
-INSTANTIATE_TEST_SUITE_P(AllSixCommands, GivenNullConsoleWindow,
-                         ::testing::Combine(::testing::ValuesIn(kWindowCommands),
-                                            ::testing::ValuesIn(kMissingWindowCases)),
-                         [](const auto& info) {
-                           const Args& args = std::get<0>(info.param);
-                           return printable(args[1]) + "_" + std::get<1>(info.param).name;
-                         });
 
 // A step after the console window fails; the run ends right after reading its result. A
 // stale last-error code of 183 stands before the command starts.
@@ -81,23 +38,9 @@ TEST_P(GivenCommandStepFails, WhenRunning_ThenStatusIsThePlatformCodeAndNoMessag
   EXPECT_EQ(platform.calls(), expected);
 }
 
-const Args kForeground = {u"pidctl", u"foreground", u"42"};
 const Args kAppId = {u"pidctl", u"appusermodelid", u"42", u"id"};
-const Calls kRefusedForeground = {"SetLastError(0)", "SetForegroundWindow(hwnd)", "GetLastError()"};
 const std::string kGetStore = "SHGetPropertyStoreForWindow(hwnd, IID_IPropertyStore, NULL)";
 const std::string kSetValue = "SetValue(store, PKEY_AppUserModel_ID, VT_LPWSTR \"id\")";
-
-INSTANTIATE_TEST_SUITE_P(
-    ForegroundAndTitle, GivenCommandStepFails,
-    ::testing::Values(
-        StepFailureCase{kForeground, "SetForegroundWindow", 1459, 1459, kRefusedForeground},
-        // A refusal that leaves no code must not end with 0, nor with the stale code.
-        StepFailureCase{kForeground, "SetForegroundWindow", std::nullopt, 5, kRefusedForeground},
-        StepFailureCase{{u"pidctl", u"title", u"42", u"t"},
-                        "SetConsoleTitleW",
-                        8,
-                        8,
-                        {"SetConsoleTitleW(\"t\")", "GetLastError()"}}));
 
 INSTANTIATE_TEST_SUITE_P(
     AppUserModelId, GivenCommandStepFails,
