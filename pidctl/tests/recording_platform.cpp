@@ -1,6 +1,7 @@
 #include "recording_platform.h"
 
 #include <cstdio>
+#include <cstring>
 #include <sstream>
 
 #include "pidctl.h"
@@ -19,12 +20,6 @@ std::string nameOf(const void* handle) {
   if (handle == RecordingPlatform::kStore) return "store";
   if (handle == RecordingPlatform::kInput) return "conin";
   return handle == nullptr ? "NULL" : "unknown handle";
-}
-
-std::string describe(const PropertyValue& value) {
-  const std::string type = value.type == 31 ? "VT_LPWSTR" : "vt " + std::to_string(value.type);
-  if (value.text == nullptr) return type + " NULL";
-  return type + " \"" + printable(value.text) + "\"";
 }
 
 }  // namespace
@@ -121,8 +116,20 @@ HResult RecordingPlatform::getPropertyStoreForWindow(WindowHandle window, Proper
 
 void* RecordingPlatform::coTaskMemAlloc(std::size_t bytes) {
   if (!perform("CoTaskMemAlloc", std::to_string(bytes))) return nullptr;
-  allocations_.push_back(std::make_unique<std::byte[]>(bytes));
-  return allocations_.back().get();
+  allocations_.emplace_back(bytes, std::byte{0xA5});
+  return allocations_.back().data();
+}
+
+std::string RecordingPlatform::describe(const PropertyValue& value) const {
+  const std::string type = value.type == 31 ? "VT_LPWSTR" : "vt " + std::to_string(value.type);
+  if (value.text == nullptr) return type + " NULL";
+  for (const std::vector<std::byte>& block : allocations_) {
+    if (static_cast<const void*>(block.data()) != value.text) continue;
+    std::u16string units(block.size() / sizeof(char16_t), u'\0');
+    std::memcpy(units.data(), block.data(), units.size() * sizeof(char16_t));
+    return type + " \"" + printable(units) + "\"";
+  }
+  return type + " outside any CoTaskMemAlloc block";
 }
 
 HResult RecordingPlatform::setAppUserModelIdValue(PropertyStore store, const PropertyValue& value) {

@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,7 +14,10 @@ namespace pidctl::testing {
 // A scripted stand-in for the operating system. Every call is recorded as one line in the
 // platform's own terms, e.g. "AttachConsole(42)"; each operation succeeds unless a test
 // scripts it to fail. The thread's last-error code is modelled: a scripted failure may leave
-// a code, SetLastError replaces it, and anything else leaves it as it was.
+// a code, SetLastError replaces it, and anything else leaves it as it was. CoTaskMemAlloc
+// hands out blocks filled with 0xA5 bytes, as the real allocator may leave them, and a
+// property value is recorded as every code unit of its block, so a missing terminating zero
+// shows as a \uA5A5 where the \u0000 belongs.
 class RecordingPlatform final : public ConsolePlatform {
  public:
   // Handles that the successful operations hand out; recorded by these names.
@@ -64,6 +66,7 @@ class RecordingPlatform final : public ConsolePlatform {
   // Records the call and applies its scripted outcome; true when it succeeds.
   bool perform(const std::string& operation, const std::string& arguments);
   HResult performComCall(const std::string& operation, const std::string& arguments);
+  std::string describe(const PropertyValue& value) const;
 
   std::vector<std::string> calls_;
   std::map<std::string, std::optional<std::uint32_t>> failures_;
@@ -71,7 +74,7 @@ class RecordingPlatform final : public ConsolePlatform {
   std::uint32_t lastErrorCode_ = 0;
   std::uint32_t inputMode_ = 0;
   InputHandle failedInput_ = kInvalidHandle;
-  std::vector<std::unique_ptr<std::byte[]>> allocations_;
+  std::vector<std::vector<std::byte>> allocations_;
 };
 
 // What a run of pidctl left: its exit status and the text written on standard error.

@@ -40,7 +40,7 @@ TEST_P(GivenCommandStepFails, WhenRunning_ThenStatusIsThePlatformCodeAndNoMessag
 
 const Args kAppId = {u"pidctl", u"appusermodelid", u"42", u"id"};
 const std::string kGetStore = "SHGetPropertyStoreForWindow(hwnd, IID_IPropertyStore, NULL)";
-const std::string kSetValue = "SetValue(store, PKEY_AppUserModel_ID, VT_LPWSTR \"id\")";
+const std::string kSetValue = "SetValue(store, PKEY_AppUserModel_ID, VT_LPWSTR \"id\\u0000\")";
 
 INSTANTIATE_TEST_SUITE_P(
     AppUserModelId, GivenCommandStepFails,
