@@ -100,6 +100,9 @@ class WindowsConsolePlatform final : public ConsolePlatform {
 }  // namespace pidctl
 
 int wmain(int argc, wchar_t** argv) {
+  // Before anything else: no system dialog may hold the host, neither for a critical error
+  // nor for a crash, which then ends the process with its exception code.
+  SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
   std::vector<std::u16string> args;
   for (int index = 0; index < argc; ++index) {
     args.emplace_back(argv[index], argv[index] + std::wcslen(argv[index]));
