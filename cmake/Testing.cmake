@@ -1,9 +1,10 @@
 # Test helpers shared by the three programs' test folders.
 #
 # add_golden_test(<name> EXPECT <prefix> [ENV <key=value>...] [WORKING_DIRECTORY <dir>]
-#                 COMMAND <program> [<arg>...])
+#                 [STDOUT_TO_FILE] COMMAND <program> [<arg>...])
 #   Runs the program once and compares standard output, standard error and exit status with
 #   <prefix>.stdout, <prefix>.stderr and <prefix>.status (see tests/harness/golden.py).
+#   STDOUT_TO_FILE gives the program a regular file instead of a pipe as standard output.
 #   In the Windows build the program runs under Wine, through winrun for the full exit
 #   status, and CR LF line ends are expected.
 #
@@ -16,8 +17,12 @@ set(WINE_TEST_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 set(WINE_FIXTURE wine_session)
 
 function(add_golden_test name)
-  cmake_parse_arguments(PARSE_ARGV 1 GOLDEN "" "EXPECT;WORKING_DIRECTORY" "ENV;COMMAND")
+  cmake_parse_arguments(PARSE_ARGV 1 GOLDEN "STDOUT_TO_FILE" "EXPECT;WORKING_DIRECTORY"
+                        "ENV;COMMAND")
   set(options --expect ${GOLDEN_EXPECT})
+  if(GOLDEN_STDOUT_TO_FILE)
+    list(APPEND options --stdout-to-file)
+  endif()
   foreach(item IN LISTS GOLDEN_ENV)
     list(APPEND options --env ${item})
   endforeach()

@@ -30,6 +30,7 @@ void* resolveAdlEntry(void* module, const char* name) {
 void loadAdlApi() {
   const LoaderResult library = loadDisplayLibrary();
   if (!library.address) {
+    // The text has always named LoadLibraryW and hosts may match it, so it stays unchanged.
     throw std::runtime_error("Failed to load ADL: LoadLibraryW(\"atiadlxx.dll\") failed: " +
                              std::to_string(library.error));
   }

@@ -132,6 +132,10 @@ inline constexpr int PMLOG_INFO_ACTIVITY_MEM = 20;
 inline constexpr int PMLOG_GFX_VOLTAGE = 21;
 inline constexpr int PMLOG_ASIC_POWER = 23;
 
+// The 64-bit library only: the 32-bit one has another file name and another calling
+// convention, so a 32-bit build of these declarations would load nothing or call it wrongly.
+static_assert(sizeof(void*) == 8, "radprobe binds the 64-bit display library only");
+
 using Context = void*;
 using MallocCallback = void* (*)(int size);
 

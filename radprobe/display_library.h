@@ -1,4 +1,5 @@
-// The thin seam between radprobe and the operating system's library loader.
+// The thin seam between radprobe and the operating system: process set-up and the library
+// loader.
 #pragma once
 
 #include <cstdint>
@@ -9,7 +10,12 @@ struct LoaderResult {
   std::uint32_t error;
 };
 
-// Loads the display library by its bare file name through the system's search order.
+// Called first: a failure inside the display library (a missing disk, a crash) ends the
+// process with its error or exception code instead of a system dialog that waits for a user.
+void disableSystemErrorDialogs();
+
+// Loads the display library by its file name from the program's own folder or the system
+// folder (on Linux: the library search path).
 LoaderResult loadDisplayLibrary();
 
 // Looks up an exported name of a loaded library.

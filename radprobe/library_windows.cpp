@@ -1,11 +1,19 @@
-// Windows library loading: the display library is atiadlxx.dll, found by the standard search
-// order, and errors are the thread's last system error codes.
+// Windows process set-up and library loading: the display library is atiadlxx.dll, searched
+// for only in the program's own folder and in System32, and errors are the thread's last
+// system error codes.
 #include <windows.h>
 
 #include "display_library.h"
 
+void disableSystemErrorDialogs() {
+  SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+}
+
 LoaderResult loadDisplayLibrary() {
-  HMODULE module = LoadLibraryW(L"atiadlxx.dll");
+  // Neither the current directory nor PATH: a library planted in the host's working
+  // directory must never run. The driver installs the real one in System32.
+  HMODULE module = LoadLibraryExW(
+      L"atiadlxx.dll", nullptr, LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
   return {module, module ? 0u : static_cast<std::uint32_t>(GetLastError())};
 }
 

@@ -12,6 +12,7 @@
 #include "adapter_list.h"
 #include "adapter_members.h"
 #include "adl_binding.h"
+#include "display_library.h"
 #include "overdrive_members.h"
 #include "text_format.h"
 
@@ -88,6 +89,7 @@ void writeAdapters(std::ostream& out, adl::Context context,
 }  // namespace
 
 int main(int argc, char** argv) {
+  disableSystemErrorDialogs();
   try {
     const int pageSize = pageSizeFromArguments(argc, argv);
     loadAdlApi();

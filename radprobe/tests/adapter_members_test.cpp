@@ -83,10 +83,16 @@ TEST(KeepAmdAdapters, GivenOtherVendorBetweenEqualDevices_WhenFiltering_ThenSeco
             std::vector<int>{0});
 }
 
-TEST(AllocateAdapterBuffer, GivenCountWhoseByteSizeOverflows32Bits_WhenAllocating_ThenBadAlloc) {
-  EXPECT_THROW(allocateAdapterBuffer(2147483647 / 1572 + 1), std::bad_alloc);
+TEST(AllocateAdapterBuffer,
+     GivenCountsAtThe32BitByteSizeLimit_WhenAllocating_ThenLargestFitsOneMoreIsBadAlloc) {
+  constexpr int kLargestCount = 2147483647 / 1572;
+  EXPECT_THROW(allocateAdapterBuffer(kLargestCount + 1), std::bad_alloc);
   const AdapterBuffer buffer = allocateAdapterBuffer(3);
   EXPECT_EQ(buffer[2].iVendorID, 0);
+  // Just under 2 GiB of zero pages, which the system maps only when they are touched.
+  AdapterBuffer largest;
+  ASSERT_NO_THROW(largest = allocateAdapterBuffer(kLargestCount));
+  EXPECT_EQ(largest[kLargestCount - 1].iVendorID, 0);
 }
 
 }  // namespace

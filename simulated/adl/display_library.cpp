@@ -1,6 +1,7 @@
 // The simulated display library: the 18 context-based entry points, answering from the
 // scenario file named by ADL_SIM_SCENARIO (read when the context is created) and recording
-// every call in the trace. A scenario that cannot be read ends the process at once with a
+// every call in the trace. A scenario that cannot be read, or a program that loaded the
+// library without preparing its process (program_state.h), ends the process at once with a
 // message on standard error and status 86, so a broken test setup never passes for a result.
 #include <algorithm>
 #include <cstdio>
@@ -9,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "program_state.h"
 #include "scenario.h"
 #include "trace.h"
 
@@ -104,6 +106,7 @@ ADL_EXPORT int ADL2_Main_Control_Create(adl::MallocCallback callback, int enumCo
                                         adl::Context* context) {
   traceLine(std::string("ADL2_Main_Control_Create(callback=") + (callback ? "set" : "null") +
             ", enum_connected=" + std::to_string(enumConnectedAdapters) + ")");
+  if (const char* problem = loadingProblem()) failLoudly(problem);
   if (!scenario) scenario = readConfiguredScenario();
   installFreeWatch();
   if (!callback) return -11;  // ADL_ERR_INVALID_CALLBACK

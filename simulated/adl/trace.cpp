@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "program_state.h"
+
 namespace simulated_adl {
 namespace {
 
@@ -35,7 +37,9 @@ void writeTrace(const char* text) {
 }  // namespace
 
 void traceLine(const std::string& line) {
-  writeTrace(line.c_str());
+  const auto outputSize = standardOutputFileSize();
+  if (!outputSize) return writeTrace(line.c_str());
+  writeTrace((line + " stdout=" + std::to_string(*outputSize)).c_str());
 }
 
 void watchHandedOverBlock(void* block, const char* description) {

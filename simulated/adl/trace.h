@@ -6,6 +6,8 @@
 
 namespace simulated_adl {
 
+// Writes one line; when the program's standard output is a regular file the line ends in
+// " stdout=<size in bytes>", what the program had written out when the line was traced.
 void traceLine(const std::string& line);
 
 // Notes a block handed over to the program, which must release it with free; the release

@@ -3,13 +3,15 @@
 byte for byte with the golden files PREFIX.stdout, PREFIX.stderr and PREFIX.status.
 
     golden.py --expect PREFIX [--crlf] [--env K=V]... [--wine WINRUN --wineprefix DIR]
-              [--timeout S] -- PROGRAM [ARGS...]
+              [--timeout S] [--stdout-to-file] -- PROGRAM [ARGS...]
 
 Golden files are stored with LF line ends; --crlf expects every LF as CR LF (Windows text
 mode). In an expected file the token {{LINE}} stands for any decimal number, for source line
 numbers that the output carries but a test should not pin. Under --wine the program runs
 through the winrun helper, which reports the full 32-bit exit status, and environment values
 that are absolute Unix paths are handed over as Windows paths on drive Z:.
+--stdout-to-file gives the program a regular file as standard output instead of a pipe, as a
+host that redirects the output to a file does; the file's content is compared the same way.
 Set GOLDEN_UPDATE=1 to write the actual results into the golden files instead of comparing
 (review every such file by hand before committing it).
 """
@@ -37,6 +39,7 @@ def parse_args():
     parser.add_argument("--wineprefix")
     parser.add_argument("--cwd")
     parser.add_argument("--timeout", type=float, default=60.0)
+    parser.add_argument("--stdout-to-file", action="store_true")
     parser.add_argument("command", nargs="+")
     return parser.parse_args()
 
@@ -54,6 +57,19 @@ def build_environment(args):
     return env
 
 
+def run_command(args, command, stdout_path):
+    """Runs the command and returns its standard output, standard error and return code."""
+    options = dict(stdin=subprocess.DEVNULL, stderr=subprocess.PIPE, env=build_environment(args),
+                   cwd=args.cwd, timeout=args.timeout)
+    if not args.stdout_to_file:
+        result = subprocess.run(command, stdout=subprocess.PIPE, **options)
+        return result.stdout, result.stderr, result.returncode
+    with open(stdout_path, "w+b") as output:
+        result = subprocess.run(command, stdout=output, **options)
+        output.seek(0)
+        return output.read(), result.stderr, result.returncode
+
+
 def run(args, status_file):
     command = list(args.command)
     if args.wine:
@@ -61,18 +77,17 @@ def run(args, status_file):
         if os.path.exists(program):
             program = windows_path(os.path.abspath(program))
         command = ["wine", args.wine, windows_path(status_file), program] + command[1:]
-    result = subprocess.run(command, stdin=subprocess.DEVNULL, capture_output=True,
-                            env=build_environment(args), cwd=args.cwd, timeout=args.timeout)
+    stdout, stderr, returncode = run_command(args, command, status_file + ".stdout")
     if args.wine:
         if not os.path.exists(status_file):
             return None
         with open(status_file, "rb") as handle:
             status = handle.read().decode().strip()
     else:
-        if result.returncode < 0:
-            sys.exit(f"program ended by signal {-result.returncode}")
-        status = str(result.returncode)
-    return result.stdout, result.stderr, status.encode() + b"\n"
+        if returncode < 0:
+            sys.exit(f"program ended by signal {-returncode}")
+        status = str(returncode)
+    return stdout, stderr, status.encode() + b"\n"
 
 
 def matches(expected, actual):

@@ -1,0 +1,17 @@
+// What the simulated display library observes about the program that loaded it, for the
+// checks a golden run cannot make from the program's output alone.
+#pragma once
+
+#include <optional>
+
+namespace simulated_adl {
+
+// The size in bytes of the program's standard output when that is a regular file (empty for
+// a pipe or a terminal): how much of its output the program has flushed so far.
+std::optional<long long> standardOutputFileSize();
+
+// Null when the program prepared its process before it loaded the library; otherwise what it
+// left undone (on Windows: system error dialogs still switched on).
+const char* loadingProblem();
+
+}  // namespace simulated_adl

@@ -1,0 +1,19 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "program_state.h"
+
+namespace simulated_adl {
+
+std::optional<long long> standardOutputFileSize() {
+  struct stat status {};
+  if (fstat(STDOUT_FILENO, &status) != 0 || !S_ISREG(status.st_mode)) return std::nullopt;
+  return status.st_size;
+}
+
+// Linux has no system error dialogs to switch off.
+const char* loadingProblem() {
+  return nullptr;
+}
+
+}  // namespace simulated_adl
