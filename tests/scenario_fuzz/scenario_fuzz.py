@@ -20,6 +20,8 @@ Checks, for every run:
   - radprobe: standard output without its "Set PageSize: " lines is one JSON document with
     status 0 (then standard error is empty), and a prefix of a JSON document cut at a line end
     with status 1. Bytes from 0x80 up that the driver handed over may pass unchanged.
+  - a report of status 0 satisfies its program's schema (schemas/), read by the same rules as
+    in the contract test of the golden reports.
 The last line printed is "N passed, N failed"; the exit status is 1 when any run failed.
 """
 import argparse
@@ -33,6 +35,12 @@ import subprocess
 import sys
 import tempfile
 import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "contract"))
+import validate_reports  # noqa: E402  (the contract test's report reading and schemas)
+
+SCHEMAS = os.path.join(HERE, "..", "..", "schemas")
 
 INT32_MIN = -2**31
 INT32_MAX = 2**31 - 1
@@ -549,11 +557,14 @@ def adl_scenario(rng):
     return scenario, arguments, {}
 
 
+def adl_reported_count(scenario):
+    return scenario.get("adapter_count", {}).get("count", len(scenario.get("adapters", [])))
+
+
 def adl_time_bound(scenario, base):
     # A reported adapter count is a buffer of that many records that the program zeroes and
     # walks: 2 GiB for the largest count that can be allocated.
-    count = scenario.get("adapter_count", {}).get("count", len(scenario.get("adapters", [])))
-    return base + 2e-5 * max(count, 0)
+    return base + 2e-5 * max(adl_reported_count(scenario), 0)
 
 
 # ---------------------------------------------------------------------------------------------
@@ -776,6 +787,7 @@ def check_zeprobe(status, stdout, stderr, arguments, sanitized):
     return problems
 
 
+PAGE_SIZE_PREFIX = "Set PageSize: "
 PAGE_SIZE_LINE = re.compile(rb"Set PageSize: ADL_[A-Z_]+")
 
 
@@ -793,10 +805,9 @@ def check_radprobe(status, stdout, stderr, arguments, sanitized):
     if b"\r" in stdout:
         problems.append("standard output holds a CR")
     page_lines = 0
-    kept = []
     lines = stdout.split(b"\n")
     for number, line in enumerate(lines):
-        if line.startswith(b"Set PageSize: "):
+        if line.startswith(PAGE_SIZE_PREFIX.encode()):
             page_lines += 1
             if not PAGE_SIZE_LINE.fullmatch(line):
                 problems.append("malformed page-size line %r" % line[:120])
@@ -804,9 +815,7 @@ def check_radprobe(status, stdout, stderr, arguments, sanitized):
                 problems.append("page-size line without a page size")
             if number + 1 < len(lines) and lines[number + 1] != b"    {":
                 problems.append("page-size line not followed by an adapter object")
-            continue
-        kept.append(line)
-    text = b"\n".join(kept).decode("utf-8", errors="surrogateescape")
+    text = validate_reports.report_text(stdout, PAGE_SIZE_PREFIX)
     if status == 0:
         if stderr:
             problems.append("status 0 with a message on standard error")
@@ -842,11 +851,15 @@ class Program:
             self.generate = ze_scenario
             self.time_bound = ze_time_bound
             self.check = check_zeprobe
+            self.strip_prefix = None
         else:
             self.library = os.path.join(lib_dir, "libatiadlxx.so")
             self.generate = adl_scenario
             self.time_bound = adl_time_bound
             self.check = check_radprobe
+            self.strip_prefix = PAGE_SIZE_PREFIX
+        self.schema = validate_reports.schema_validator(
+            os.path.join(SCHEMAS, "%s-report.schema.json" % name))
         for needed in (self.path, self.library):
             if not os.path.isfile(needed):
                 raise SystemExit("scenario_fuzz: %s not found (build the programs first)" % needed)
@@ -872,6 +885,11 @@ class Program:
             options = env.get("UBSAN_OPTIONS", "")
             env["UBSAN_OPTIONS"] = (options + ":" if options else "") + "print_stacktrace=1"
         return env
+
+    def schema_problems(self, stdout):
+        document = json.loads(validate_reports.report_text(stdout, self.strip_prefix))
+        return ["not as the schema says: %s at %s" % (error.message[:160], error.json_path)
+                for error in self.schema.iter_errors(document)]
 
     def command(self, arguments):
         # The sanitizer reserves terabytes of address space for itself, so only the plain build
@@ -915,6 +933,8 @@ def run_one(program, seed, index, folder, base_timeout):
             problems.append("the simulated library refused the scenario (generator fault)")
         if status in (0, 1):
             problems.extend(program.check(status, stdout, stderr, arguments, program.sanitized))
+        if status == 0 and not problems:
+            problems.extend(program.schema_problems(stdout))
     return {"index": index, "path": path, "arguments": arguments, "environment": environment,
             "status": status,
             "problems": problems, "stdout": stdout, "stderr": stderr, "elapsed": elapsed}
