@@ -13,6 +13,9 @@ the program's standard output and standard error beside them.
 
 Checks, for every run:
   - the exit status is 0 or 1 (never a signal, never another value), within the time bound;
+    for radprobe exactly 1 when the scenario scripts a fatal failure (refused arguments, a
+    failing context creation, adapter count or adapter list query, an adapter count whose
+    buffer exceeds the library's 32-bit size argument) and exactly 0 otherwise;
   - standard error is empty or a series of whole lines, each one message of the program
     (no empty line, no CR, the last one ended), a status of 1 comes with a message;
   - zeprobe: standard output is empty with status 1, and exactly one JSON array (strict UTF-8,
@@ -567,6 +570,20 @@ def adl_time_bound(scenario, base):
     return base + 2e-5 * max(adl_reported_count(scenario), 0)
 
 
+def adl_expected_status(scenario, arguments):
+    """1 when the run must end early, else 0. Only these end radprobe: refused arguments, a
+    failing result (other than ADL_OK or ADL_OK_WARNING) of the context creation, the adapter
+    count or, when the count is positive, the adapter list, and a count whose buffer exceeds the
+    library's 32-bit size argument. Any buffer within it fits the address space granted."""
+    def fails(group):
+        return not 0 <= scenario.get(group, {}).get("result", 0) <= 1
+    count = adl_reported_count(scenario)
+    fatal = ((bool(arguments) and not page_size_mode(arguments)) or fails("create")
+             or fails("adapter_count") or count > ADL_LARGEST_COUNT
+             or (count > 0 and fails("adapter_info")))
+    return 1 if fatal else 0
+
+
 # ---------------------------------------------------------------------------------------------
 # Checks
 
@@ -851,12 +868,15 @@ class Program:
             self.generate = ze_scenario
             self.time_bound = ze_time_bound
             self.check = check_zeprobe
+            # Fatal failures depend on call numbers and counts: either status may come.
+            self.expected_status = lambda scenario, arguments: None
             self.strip_prefix = None
         else:
             self.library = os.path.join(lib_dir, "libatiadlxx.so")
             self.generate = adl_scenario
             self.time_bound = adl_time_bound
             self.check = check_radprobe
+            self.expected_status = adl_expected_status
             self.strip_prefix = PAGE_SIZE_PREFIX
         self.schema = validate_reports.schema_validator(
             os.path.join(SCHEMAS, "%s-report.schema.json" % name))
@@ -921,11 +941,14 @@ def run_one(program, seed, index, folder, base_timeout):
         stdout, stderr = expired.stdout or b"", expired.stderr or b""
         problems.append("no exit within %.1f s" % bound)
     elapsed = time.monotonic() - started
+    expected = program.expected_status(scenario, arguments)
     if status is not None:
         if status < 0:
             problems.append("ended by signal %d" % -status)
         elif status not in (0, 1):
             problems.append("exit status %d" % status)
+        elif expected not in (None, status):
+            problems.append("exit status %d where the scenario calls for %d" % (status, expected))
         report = SANITIZER_REPORT.search(stderr)
         if report:
             problems.append("sanitizer report: %r" % report.group(0)[:200])
@@ -1121,6 +1144,10 @@ def self_test():
     for wanted in ('"count": 0', '"count": -2147483648', '"count": %d' % ADL_LARGEST_COUNT,
                    '"hex": ', '"feature_count": -1', str(INT64_MIN), '\\"', '\\\\'):
         expect("radprobe scenarios hold " + wanted, any(wanted in text for text in adl_texts))
+    expect("a radprobe scenario with the largest adapter count must succeed",
+           any(adl_reported_count(scenario) == ADL_LARGEST_COUNT
+               and adl_expected_status(scenario, arguments) == 0
+               for scenario, arguments, _ in adl_runs))
     full = 0
     for index in range(2000):
         data = odd_bytes(random.Random(index))
