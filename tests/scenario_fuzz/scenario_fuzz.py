@@ -406,10 +406,15 @@ def ze_scenario(rng):
 
 
 def ze_time_bound(scenario, base):
-    devices = sum(len(driver.get("devices", [])) for driver in scenario.get("drivers", []))
-    powered = sum(1 for driver in scenario.get("drivers", []) for device in driver.get("devices", [])
-                  if "cardPowerDomain" in device)
-    return base + ENERGY_SAMPLE_SECONDS * powered + 0.01 * devices
+    drivers = scenario.get("drivers", [])
+    devices = [device for driver in drivers for device in driver.get("devices", [])]
+    powered = sum(1 for device in devices if "cardPowerDomain" in device)
+    # A reported count is a handle array of that size, which the sanitizer's allocator poisons
+    # (about a second per GiB here); an array beyond the address space granted fails at once.
+    arrays = [8 * entry.get("reported", 0) for place in [scenario] + drivers + devices
+              for entry in place.get("counts", {}).values()]
+    array_bytes = sum(size for size in arrays if size <= ADDRESS_SPACE_LIMIT)
+    return base + ENERGY_SAMPLE_SECONDS * powered + 0.01 * len(devices) + 1e-8 * array_bytes
 
 
 # ---------------------------------------------------------------------------------------------
