@@ -13,6 +13,9 @@ the program's standard output and standard error beside them.
 
 Checks, for every run:
   - the exit status is 0 or 1 (never a signal, never another value), within the time bound;
+    for radprobe exactly 1 when the scenario scripts a fatal failure (refused arguments, a
+    failing context creation, adapter count or adapter list query, an adapter count whose
+    buffer exceeds the library's 32-bit size argument) and exactly 0 otherwise;
   - standard error is empty or a series of whole lines, each one message of the program
     (no empty line, no CR, the last one ended), a status of 1 comes with a message;
   - zeprobe: standard output is empty with status 1, and exactly one JSON array (strict UTF-8,
@@ -20,6 +23,8 @@ Checks, for every run:
   - radprobe: standard output without its "Set PageSize: " lines is one JSON document with
     status 0 (then standard error is empty), and a prefix of a JSON document cut at a line end
     with status 1. Bytes from 0x80 up that the driver handed over may pass unchanged.
+  - a report of status 0 satisfies its program's schema (schemas/), read by the same rules as
+    in the contract test of the golden reports.
 The last line printed is "N passed, N failed"; the exit status is 1 when any run failed.
 """
 import argparse
@@ -33,6 +38,12 @@ import subprocess
 import sys
 import tempfile
 import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "contract"))
+import validate_reports  # noqa: E402  (the contract test's report reading and schemas)
+
+SCHEMAS = os.path.join(HERE, "..", "..", "schemas")
 
 INT32_MIN = -2**31
 INT32_MAX = 2**31 - 1
@@ -395,10 +406,15 @@ def ze_scenario(rng):
 
 
 def ze_time_bound(scenario, base):
-    devices = sum(len(driver.get("devices", [])) for driver in scenario.get("drivers", []))
-    powered = sum(1 for driver in scenario.get("drivers", []) for device in driver.get("devices", [])
-                  if "cardPowerDomain" in device)
-    return base + ENERGY_SAMPLE_SECONDS * powered + 0.01 * devices
+    drivers = scenario.get("drivers", [])
+    devices = [device for driver in drivers for device in driver.get("devices", [])]
+    powered = sum(1 for device in devices if "cardPowerDomain" in device)
+    # A reported count is a handle array of that size, which the sanitizer's allocator poisons
+    # (about a second per GiB here); an array beyond the address space granted fails at once.
+    arrays = [8 * entry.get("reported", 0) for place in [scenario] + drivers + devices
+              for entry in place.get("counts", {}).values()]
+    array_bytes = sum(size for size in arrays if size <= ADDRESS_SPACE_LIMIT)
+    return base + ENERGY_SAMPLE_SECONDS * powered + 0.01 * len(devices) + 1e-8 * array_bytes
 
 
 # ---------------------------------------------------------------------------------------------
@@ -549,11 +565,28 @@ def adl_scenario(rng):
     return scenario, arguments, {}
 
 
+def adl_reported_count(scenario):
+    return scenario.get("adapter_count", {}).get("count", len(scenario.get("adapters", [])))
+
+
 def adl_time_bound(scenario, base):
     # A reported adapter count is a buffer of that many records that the program zeroes and
     # walks: 2 GiB for the largest count that can be allocated.
-    count = scenario.get("adapter_count", {}).get("count", len(scenario.get("adapters", [])))
-    return base + 2e-5 * max(count, 0)
+    return base + 2e-5 * max(adl_reported_count(scenario), 0)
+
+
+def adl_expected_status(scenario, arguments):
+    """1 when the run must end early, else 0. Only these end radprobe: refused arguments, a
+    failing result (other than ADL_OK or ADL_OK_WARNING) of the context creation, the adapter
+    count or, when the count is positive, the adapter list, and a count whose buffer exceeds the
+    library's 32-bit size argument. Any buffer within it fits the address space granted."""
+    def fails(group):
+        return not 0 <= scenario.get(group, {}).get("result", 0) <= 1
+    count = adl_reported_count(scenario)
+    fatal = ((bool(arguments) and not page_size_mode(arguments)) or fails("create")
+             or fails("adapter_count") or count > ADL_LARGEST_COUNT
+             or (count > 0 and fails("adapter_info")))
+    return 1 if fatal else 0
 
 
 # ---------------------------------------------------------------------------------------------
@@ -776,6 +809,7 @@ def check_zeprobe(status, stdout, stderr, arguments, sanitized):
     return problems
 
 
+PAGE_SIZE_PREFIX = "Set PageSize: "
 PAGE_SIZE_LINE = re.compile(rb"Set PageSize: ADL_[A-Z_]+")
 
 
@@ -793,10 +827,9 @@ def check_radprobe(status, stdout, stderr, arguments, sanitized):
     if b"\r" in stdout:
         problems.append("standard output holds a CR")
     page_lines = 0
-    kept = []
     lines = stdout.split(b"\n")
     for number, line in enumerate(lines):
-        if line.startswith(b"Set PageSize: "):
+        if line.startswith(PAGE_SIZE_PREFIX.encode()):
             page_lines += 1
             if not PAGE_SIZE_LINE.fullmatch(line):
                 problems.append("malformed page-size line %r" % line[:120])
@@ -804,9 +837,7 @@ def check_radprobe(status, stdout, stderr, arguments, sanitized):
                 problems.append("page-size line without a page size")
             if number + 1 < len(lines) and lines[number + 1] != b"    {":
                 problems.append("page-size line not followed by an adapter object")
-            continue
-        kept.append(line)
-    text = b"\n".join(kept).decode("utf-8", errors="surrogateescape")
+    text = validate_reports.report_text(stdout, PAGE_SIZE_PREFIX)
     if status == 0:
         if stderr:
             problems.append("status 0 with a message on standard error")
@@ -842,11 +873,18 @@ class Program:
             self.generate = ze_scenario
             self.time_bound = ze_time_bound
             self.check = check_zeprobe
+            # Fatal failures depend on call numbers and counts: either status may come.
+            self.expected_status = lambda scenario, arguments: None
+            self.strip_prefix = None
         else:
             self.library = os.path.join(lib_dir, "libatiadlxx.so")
             self.generate = adl_scenario
             self.time_bound = adl_time_bound
             self.check = check_radprobe
+            self.expected_status = adl_expected_status
+            self.strip_prefix = PAGE_SIZE_PREFIX
+        self.schema = validate_reports.schema_validator(
+            os.path.join(SCHEMAS, "%s-report.schema.json" % name))
         for needed in (self.path, self.library):
             if not os.path.isfile(needed):
                 raise SystemExit("scenario_fuzz: %s not found (build the programs first)" % needed)
@@ -872,6 +910,11 @@ class Program:
             options = env.get("UBSAN_OPTIONS", "")
             env["UBSAN_OPTIONS"] = (options + ":" if options else "") + "print_stacktrace=1"
         return env
+
+    def schema_problems(self, stdout):
+        document = json.loads(validate_reports.report_text(stdout, self.strip_prefix))
+        return ["not as the schema says: %s at %s" % (error.message[:160], error.json_path)
+                for error in self.schema.iter_errors(document)]
 
     def command(self, arguments):
         # The sanitizer reserves terabytes of address space for itself, so only the plain build
@@ -903,11 +946,14 @@ def run_one(program, seed, index, folder, base_timeout):
         stdout, stderr = expired.stdout or b"", expired.stderr or b""
         problems.append("no exit within %.1f s" % bound)
     elapsed = time.monotonic() - started
+    expected = program.expected_status(scenario, arguments)
     if status is not None:
         if status < 0:
             problems.append("ended by signal %d" % -status)
         elif status not in (0, 1):
             problems.append("exit status %d" % status)
+        elif expected not in (None, status):
+            problems.append("exit status %d where the scenario calls for %d" % (status, expected))
         report = SANITIZER_REPORT.search(stderr)
         if report:
             problems.append("sanitizer report: %r" % report.group(0)[:200])
@@ -915,6 +961,8 @@ def run_one(program, seed, index, folder, base_timeout):
             problems.append("the simulated library refused the scenario (generator fault)")
         if status in (0, 1):
             problems.extend(program.check(status, stdout, stderr, arguments, program.sanitized))
+        if status == 0 and not problems:
+            problems.extend(program.schema_problems(stdout))
     return {"index": index, "path": path, "arguments": arguments, "environment": environment,
             "status": status,
             "problems": problems, "stdout": stdout, "stderr": stderr, "elapsed": elapsed}
@@ -1101,6 +1149,10 @@ def self_test():
     for wanted in ('"count": 0', '"count": -2147483648', '"count": %d' % ADL_LARGEST_COUNT,
                    '"hex": ', '"feature_count": -1', str(INT64_MIN), '\\"', '\\\\'):
         expect("radprobe scenarios hold " + wanted, any(wanted in text for text in adl_texts))
+    expect("a radprobe scenario with the largest adapter count must succeed",
+           any(adl_reported_count(scenario) == ADL_LARGEST_COUNT
+               and adl_expected_status(scenario, arguments) == 0
+               for scenario, arguments, _ in adl_runs))
     full = 0
     for index in range(2000):
         data = odd_bytes(random.Random(index))
