@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "console_platform.h"
+#include "platform.h"
 
 namespace pidctl::testing {
 
