@@ -5,7 +5,7 @@
 
 #include "recording_platform.h"
 
-namespace pidctl::testing {
+namespace pidctl {
 namespace {
 
 using Calls = std::vector<std::string>;
@@ -178,4 +178,4 @@ INSTANTIATE_TEST_SUITE_P(
                      "SetConsoleMode(conin, 0x1B7)"}}));
 
 }  // namespace
-}  // namespace pidctl::testing
+}  // namespace pidctl

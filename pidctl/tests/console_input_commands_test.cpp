@@ -5,7 +5,7 @@
 
 #include "recording_platform.h"
 
-namespace pidctl::testing {
+namespace pidctl {
 namespace {
 
 using Calls = std::vector<std::string>;
@@ -41,4 +41,4 @@ TEST(GivenConsoleInputOpensAsNullHandle, WhenSwitchingOffQuickEdit_ThenStatusIsI
 }
 
 }  // namespace
-}  // namespace pidctl::testing
+}  // namespace pidctl

@@ -7,7 +7,7 @@
 
 #include "recording_platform.h"
 
-namespace pidctl::testing {
+namespace pidctl {
 namespace {
 
 using Calls = std::vector<std::string>;
@@ -117,4 +117,4 @@ INSTANTIATE_TEST_SUITE_P(EveryStepThatEndsWithTheLastError, GivenPlatformStepFai
                          });
 
 }  // namespace
-}  // namespace pidctl::testing
+}  // namespace pidctl

@@ -6,7 +6,7 @@
 
 #include "recording_platform.h"
 
-namespace pidctl::testing {
+namespace pidctl {
 namespace {
 
 using Calls = std::vector<std::string>;
@@ -69,4 +69,4 @@ TEST(GivenPropertyStoreStepsReturnPositiveResults, WhenSettingTheAppId_ThenTheyC
 }
 
 }  // namespace
-}  // namespace pidctl::testing
+}  // namespace pidctl
