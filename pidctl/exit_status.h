@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "console_platform.h"
+#include "platform.h"
 
 namespace pidctl {
 

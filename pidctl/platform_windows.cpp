@@ -1,4 +1,4 @@
-// The Windows face of pidctl: the real system calls behind ConsolePlatform, and wmain.
+// The Windows face of pidctl: the real system calls behind ConsolePlatform.
 // Include order matters: windows.h first, then initguid.h so that propkey.h defines
 // PKEY_AppUserModel_ID in this file rather than only declaring it.
 // clang-format off
@@ -9,13 +9,9 @@
 #include <shellapi.h>
 // clang-format on
 
-#include <cwchar>
-#include <iostream>
 #include <string>
-#include <vector>
 
-#include "console_platform.h"
-#include "pidctl.h"
+#include "platform.h"
 
 namespace pidctl {
 namespace {
@@ -97,16 +93,10 @@ class WindowsConsolePlatform final : public ConsolePlatform {
 };
 
 }  // namespace
-}  // namespace pidctl
 
-int wmain(int argc, wchar_t** argv) {
-  // Before anything else: no system dialog may hold the host, neither for a critical error
-  // nor for a crash, which then ends the process with its exception code.
-  SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
-  std::vector<std::u16string> args;
-  for (int index = 0; index < argc; ++index) {
-    args.emplace_back(argv[index], argv[index] + std::wcslen(argv[index]));
-  }
-  pidctl::WindowsConsolePlatform platform;
-  return static_cast<int>(pidctl::runPidctl(args, platform, std::cerr));
+ConsolePlatform& windowsPlatform() {
+  static WindowsConsolePlatform platform;
+  return platform;
 }
+
+}  // namespace pidctl

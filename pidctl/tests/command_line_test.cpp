@@ -5,7 +5,7 @@
 
 #include "recording_platform.h"
 
-namespace pidctl::testing {
+namespace pidctl {
 namespace {
 
 using Calls = std::vector<std::string>;
@@ -17,10 +17,10 @@ struct EarlyErrorCase {
   std::string message;
 };
 
-class GivenCommandLineRejectedBeforeTheSwitch : public ::testing::TestWithParam<EarlyErrorCase> {};
+class CommandLineCheck : public ::testing::TestWithParam<EarlyErrorCase> {};
 
-TEST_P(GivenCommandLineRejectedBeforeTheSwitch,
-       WhenRunning_ThenMessageAndStatus1WithNoConsoleOperation) {
+TEST_P(CommandLineCheck,
+       GivenCommandLineRejectedBeforeTheSwitch_WhenRunning_ThenMessageAndStatus1AndNoConsoleCall) {
   RecordingPlatform platform;
   const RunOutcome outcome = runPidctlWith(platform, GetParam().args);
   EXPECT_EQ(outcome.status, 1u);
@@ -29,7 +29,7 @@ TEST_P(GivenCommandLineRejectedBeforeTheSwitch,
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    UsageAndPid, GivenCommandLineRejectedBeforeTheSwitch,
+    UsageAndPid, CommandLineCheck,
     ::testing::Values(EarlyErrorCase{{u"pidctl"}, "Usage: pidctl <command> <pid>"},
                       EarlyErrorCase{{u"pidctl", u"hide"}, "Usage: pidctl <command> <pid>"},
                       EarlyErrorCase{{u"pidctl", u"title"}, "Usage: pidctl <command> <pid>"},
@@ -47,16 +47,16 @@ struct AttachCase {
   std::string attachCall;
 };
 
-class GivenValidPidText : public ::testing::TestWithParam<AttachCase> {};
+class ConsoleSwitch : public ::testing::TestWithParam<AttachCase> {};
 
-TEST_P(GivenValidPidText, WhenSwitchingConsoles_ThenAttachesToItsUnsignedBits) {
+TEST_P(ConsoleSwitch, GivenValidPidText_WhenSwitchingConsoles_ThenAttachesToItsUnsignedBits) {
   RecordingPlatform platform;
   runPidctlWith(platform, {u"pidctl", u"noword", GetParam().pidText});
   EXPECT_EQ(platform.calls(),
             (Calls{"SetLastError(0)", "FreeConsole()", "SetLastError(0)", GetParam().attachCall}));
 }
 
-INSTANTIATE_TEST_SUITE_P(SignedAndUnsigned, GivenValidPidText,
+INSTANTIATE_TEST_SUITE_P(SignedAndUnsigned, ConsoleSwitch,
                          ::testing::Values(AttachCase{u"-1", "AttachConsole(4294967295)"},
                                            AttachCase{u"-2147483648", "AttachConsole(2147483648)"},
                                            AttachCase{u"2147483647", "AttachConsole(2147483647)"},
@@ -69,9 +69,10 @@ struct LateErrorCase {
   std::string message;
 };
 
-class GivenCommandRejectedAfterTheSwitch : public ::testing::TestWithParam<LateErrorCase> {};
+class CommandLookup : public ::testing::TestWithParam<LateErrorCase> {};
 
-TEST_P(GivenCommandRejectedAfterTheSwitch, WhenRunning_ThenMessageAndStatus1AfterAttaching) {
+TEST_P(CommandLookup,
+       GivenCommandRejectedAfterTheSwitch_WhenRunning_ThenMessageAndStatus1AfterAttaching) {
   RecordingPlatform platform;
   const RunOutcome outcome = runPidctlWith(platform, GetParam().args);
   EXPECT_EQ(outcome.status, 1u);
@@ -84,7 +85,7 @@ const std::string kTitleUsage = "Usage: pidctl title <pid> <title>";
 const std::string kAppIdUsage = "Usage: pidctl appusermodelid <pid> <appid>";
 
 INSTANTIATE_TEST_SUITE_P(
-    UnknownWords, GivenCommandRejectedAfterTheSwitch,
+    UnknownWords, CommandLookup,
     ::testing::Values(LateErrorCase{{u"pidctl", u"Hide", u"42"}, kInvalidCommand},
                       LateErrorCase{{u"pidctl", u"HIDE", u"42"}, kInvalidCommand},
                       LateErrorCase{{u"pidctl", u" hide", u"42"}, kInvalidCommand},
@@ -97,7 +98,7 @@ INSTANTIATE_TEST_SUITE_P(
                       LateErrorCase{{u"pidctl", u"", u"42"}, kInvalidCommand}));
 
 INSTANTIATE_TEST_SUITE_P(
-    MissingOrSplitValue, GivenCommandRejectedAfterTheSwitch,
+    MissingOrSplitValue, CommandLookup,
     ::testing::Values(LateErrorCase{{u"pidctl", u"title", u"42"}, kTitleUsage},
                       LateErrorCase{{u"pidctl", u"title", u"42", u"a", u"b"}, kTitleUsage},
                       LateErrorCase{{u"pidctl", u"appusermodelid", u"42"}, kAppIdUsage},
@@ -110,9 +111,9 @@ struct CommandCase {
   Calls commandCalls;
 };
 
-class GivenCommandSucceeds : public ::testing::TestWithParam<CommandCase> {};
+class CommandDispatch : public ::testing::TestWithParam<CommandCase> {};
 
-TEST_P(GivenCommandSucceeds, WhenRunning_ThenMakesItsCallsInOrderAndStatusIs0) {
+TEST_P(CommandDispatch, GivenCommandSucceeds_WhenRunning_ThenMakesItsCallsInOrderAndStatusIs0) {
   RecordingPlatform platform;
   platform.setInputMode(0x1F7);
   const RunOutcome outcome = runPidctlWith(platform, GetParam().args);
@@ -130,7 +131,7 @@ Calls fetchWindowThen(const Calls& calls) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    EveryCommand, GivenCommandSucceeds,
+    EveryCommand, CommandDispatch,
     ::testing::Values(
         CommandCase{{u"pidctl", u"hide", u"42"}, fetchWindowThen({"ShowWindow(hwnd, 0)"})},
         CommandCase{{u"pidctl", u"hide", u"42", u"extra"},
@@ -178,4 +179,4 @@ INSTANTIATE_TEST_SUITE_P(
                      "SetConsoleMode(conin, 0x1B7)"}}));
 
 }  // namespace
-}  // namespace pidctl::testing
+}  // namespace pidctl

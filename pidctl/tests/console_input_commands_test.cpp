@@ -5,7 +5,7 @@
 
 #include "recording_platform.h"
 
-namespace pidctl::testing {
+namespace pidctl {
 namespace {
 
 using Calls = std::vector<std::string>;
@@ -17,22 +17,24 @@ struct ModeCase {
   std::string written;
 };
 
-class GivenInputMode : public ::testing::TestWithParam<ModeCase> {};
+class SwitchOffQuickEdit : public ::testing::TestWithParam<ModeCase> {};
 
-TEST_P(GivenInputMode, WhenSwitchingOffQuickEdit_ThenOnlyQuickEditAndExtendedFlagsChange) {
+TEST_P(SwitchOffQuickEdit,
+       GivenInputMode_WhenSwitchingOffQuickEdit_ThenOnlyQuickEditAndExtendedFlagsChange) {
   RecordingPlatform platform;
   platform.setInputMode(GetParam().read);
   EXPECT_EQ(runPidctlWith(platform, kNoSelect).status, 0u);
   EXPECT_EQ(platform.calls().back(), "SetConsoleMode(conin, " + GetParam().written + ")");
 }
 
-INSTANTIATE_TEST_SUITE_P(ModesAsRead, GivenInputMode,
+INSTANTIATE_TEST_SUITE_P(ModesAsRead, SwitchOffQuickEdit,
                          ::testing::Values(ModeCase{0x1F7, "0x1B7"}, ModeCase{0x0007, "0x87"},
                                            ModeCase{0x0087, "0x87"}, ModeCase{0x0040, "0x80"},
                                            ModeCase{0x0000, "0x80"},
                                            ModeCase{0xFFFFFFFF, "0xFFFFFFBF"}));
 
-TEST(GivenConsoleInputOpensAsNullHandle, WhenSwitchingOffQuickEdit_ThenStatusIsItsLastError) {
+TEST(OpenConsoleInput,
+     GivenItOpensAsANullHandle_WhenSwitchingOffQuickEdit_ThenStatusIsItsLastError) {
   RecordingPlatform platform;
   platform.failedOpenReturns(nullptr);
   platform.fail("CreateFileW", 2);
@@ -41,4 +43,4 @@ TEST(GivenConsoleInputOpensAsNullHandle, WhenSwitchingOffQuickEdit_ThenStatusIsI
 }
 
 }  // namespace
-}  // namespace pidctl::testing
+}  // namespace pidctl

@@ -7,7 +7,7 @@
 
 #include "recording_platform.h"
 
-namespace pidctl::testing {
+namespace pidctl {
 namespace {
 
 using Calls = std::vector<std::string>;
@@ -35,10 +35,10 @@ const LastErrorCase kLastErrorCases[] = {
     {"OnlyAStaleCodeFromEarlier", 183, std::nullopt},
 };
 
-class GivenPlatformStepFails
-    : public ::testing::TestWithParam<std::tuple<FailingStep, LastErrorCase>> {};
+class CallForLastError : public ::testing::TestWithParam<std::tuple<FailingStep, LastErrorCase>> {};
 
-TEST_P(GivenPlatformStepFails, WhenRunning_ThenEndsThereWithItsCodeOrANonZeroStatusAndNoMessage) {
+TEST_P(CallForLastError,
+       GivenPlatformStepFails_WhenRunning_ThenEndsThereWithItsCodeOrANonZeroStatusAndNoMessage) {
   const auto& [step, lastError] = GetParam();
   RecordingPlatform platform;
   platform.leaveLastError(lastError.staleCode);
@@ -107,7 +107,7 @@ const FailingStep kFailingSteps[] = {
      kGenFailure},
 };
 
-INSTANTIATE_TEST_SUITE_P(EveryStepThatEndsWithTheLastError, GivenPlatformStepFails,
+INSTANTIATE_TEST_SUITE_P(EveryStepThatEndsWithTheLastError, CallForLastError,
                          ::testing::Combine(::testing::ValuesIn(kFailingSteps),
                                             ::testing::ValuesIn(kLastErrorCases)),
                          [](const auto& info) {
@@ -117,4 +117,4 @@ INSTANTIATE_TEST_SUITE_P(EveryStepThatEndsWithTheLastError, GivenPlatformStepFai
                          });
 
 }  // namespace
-}  // namespace pidctl::testing
+}  // namespace pidctl

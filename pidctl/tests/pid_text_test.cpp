@@ -13,13 +13,13 @@ struct PidTextCase {
   std::optional<std::int32_t> pid;
 };
 
-class GivenPidText : public ::testing::TestWithParam<PidTextCase> {};
+class ParsePidText : public ::testing::TestWithParam<PidTextCase> {};
 
-TEST_P(GivenPidText, WhenParsing_ThenYieldsThePidOrRejectsIt) {
+TEST_P(ParsePidText, GivenPidText_WhenParsing_ThenYieldsThePidOrRejectsIt) {
   EXPECT_EQ(parsePidText(GetParam().text), GetParam().pid);
 }
 
-INSTANTIATE_TEST_SUITE_P(AcceptedTexts, GivenPidText,
+INSTANTIATE_TEST_SUITE_P(AcceptedTexts, ParsePidText,
                          ::testing::Values(PidTextCase{u"42", 42}, PidTextCase{u" 42", 42},
                                            PidTextCase{u"\t\n\v\f\r 42", 42},
                                            PidTextCase{u"+42", 42}, PidTextCase{u"42abc", 42},
@@ -30,7 +30,7 @@ INSTANTIATE_TEST_SUITE_P(AcceptedTexts, GivenPidText,
                                            PidTextCase{u"-2147483648", -2147483647 - 1}));
 
 INSTANTIATE_TEST_SUITE_P(
-    RejectedTexts, GivenPidText,
+    RejectedTexts, ParsePidText,
     ::testing::Values(PidTextCase{u"", std::nullopt}, PidTextCase{u"abc", std::nullopt},
                       PidTextCase{u" ", std::nullopt}, PidTextCase{u"-", std::nullopt},
                       PidTextCase{u"+-1", std::nullopt}, PidTextCase{u"- 1", std::nullopt},

@@ -6,7 +6,7 @@
 
 #include "pidctl.h"
 
-namespace pidctl::testing {
+namespace pidctl {
 namespace {
 
 std::string hex(std::uint32_t value) {
@@ -177,4 +177,4 @@ bool RecordingPlatform::setConsoleMode(InputHandle input, std::uint32_t mode) {
   return perform("SetConsoleMode", nameOf(input) + ", " + hex(mode));
 }
 
-}  // namespace pidctl::testing
+}  // namespace pidctl

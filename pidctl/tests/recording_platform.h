@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "console_platform.h"
+#include "platform.h"
 
-namespace pidctl::testing {
+namespace pidctl {
 
 // A scripted stand-in for the operating system. Every call is recorded as one line in the
 // platform's own terms, e.g. "AttachConsole(42)"; each operation succeeds unless a test
@@ -92,4 +92,4 @@ std::vector<std::string> afterSwitchToConsole42(const std::vector<std::string>& 
 // Writes UTF-16 text readably: printable ASCII as it is, every other unit as \uXXXX.
 std::string printable(const std::u16string& text);
 
-}  // namespace pidctl::testing
+}  // namespace pidctl

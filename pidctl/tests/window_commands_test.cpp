@@ -6,7 +6,7 @@
 
 #include "recording_platform.h"
 
-namespace pidctl::testing {
+namespace pidctl {
 namespace {
 
 using Calls = std::vector<std::string>;
@@ -23,9 +23,10 @@ struct StepFailureCase {
   Calls callsAfterWindow;
 };
 
-class GivenCommandStepFails : public ::testing::TestWithParam<StepFailureCase> {};
+class SetAppUserModelId : public ::testing::TestWithParam<StepFailureCase> {};
 
-TEST_P(GivenCommandStepFails, WhenRunning_ThenStatusIsThePlatformCodeAndNoMessage) {
+TEST_P(SetAppUserModelId,
+       GivenCommandStepFails_WhenRunning_ThenStatusIsThePlatformCodeAndNoMessage) {
   const StepFailureCase& step = GetParam();
   RecordingPlatform platform;
   platform.leaveLastError(183);
@@ -43,7 +44,7 @@ const std::string kGetStore = "SHGetPropertyStoreForWindow(hwnd, IID_IPropertySt
 const std::string kSetValue = "SetValue(store, PKEY_AppUserModel_ID, VT_LPWSTR \"id\\u0000\")";
 
 INSTANTIATE_TEST_SUITE_P(
-    AppUserModelId, GivenCommandStepFails,
+    AppUserModelId, SetAppUserModelId,
     ::testing::Values(
         StepFailureCase{kAppId, "SHGetPropertyStoreForWindow", 0x80004001, 0x80004001, {kGetStore}},
         StepFailureCase{
@@ -59,7 +60,7 @@ INSTANTIATE_TEST_SUITE_P(
                         0x8000FFFF,
                         {kGetStore, "CoTaskMemAlloc(6)", kSetValue, "Commit(store)"}}));
 
-TEST(GivenPropertyStoreStepsReturnPositiveResults, WhenSettingTheAppId_ThenTheyCountAsSuccess) {
+TEST(PropertyStoreResults, GivenPositiveResults_WhenSettingTheAppId_ThenTheyCountAsSuccess) {
   RecordingPlatform platform;
   platform.succeedWith("SHGetPropertyStoreForWindow", 1);
   platform.succeedWith("SetValue", 1);
@@ -69,4 +70,4 @@ TEST(GivenPropertyStoreStepsReturnPositiveResults, WhenSettingTheAppId_ThenTheyC
 }
 
 }  // namespace
-}  // namespace pidctl::testing
+}  // namespace pidctl
