@@ -1,5 +1,6 @@
 // Windows face of the simulation: a stand-in for ze_loader.dll. Its exports are the Level Zero
-// functions of engine.cpp; this file supplies the environment access they need.
+// functions of engine.cpp (listed in a module-definition file made by the build); this file
+// supplies the process access they need.
 #include <windows.h>
 
 #include <vector>
