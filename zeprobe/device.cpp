@@ -3,6 +3,8 @@
 #include <level_zero/zes_api.h>
 
 #include <iostream>
+#include <optional>
+#include <string>
 
 #include "errors.hpp"
 #include "handles.hpp"
@@ -78,6 +80,35 @@ void addMemoryModule(ordered_json& object, zes_mem_handle_t module) {
   object["memory_free"] = state.free;
 }
 
+// A device whose driver has no Sysman memory query answers it with one of these codes; it
+// keeps its report, without memory keys.
+bool memoryQueryUnsupported(ze_result_t result) {
+  return result == ZE_RESULT_ERROR_UNSUPPORTED_FEATURE || result == ZE_RESULT_ERROR_UNINITIALIZED;
+}
+
+struct MemoryQueryUnsupported {
+  std::string message;
+};
+
+// The memory modules, or nothing (after a message) when the driver does not support the query.
+// Every other failure is fatal.
+std::optional<HandleList<zes_mem_handle_t>> enumerateMemoryModules(ze_device_handle_t device) {
+  constexpr const char* kEnum = "zesDeviceEnumMemoryModules";
+  const auto enumerate = [device](std::uint32_t* count, zes_mem_handle_t* handles) {
+    const ze_result_t result = levelZero.zesDeviceEnumMemoryModules(device, count, handles);
+    if (memoryQueryUnsupported(result)) {
+      throw MemoryQueryUnsupported{failedCallMessage(kEnum, result)};
+    }
+    return result;
+  };
+  try {
+    return enumerateHandles<FatalError, zes_mem_handle_t>(kEnum, enumerate);
+  } catch (const MemoryQueryUnsupported& unsupported) {
+    std::cerr << unsupported.message << std::endl;
+    return std::nullopt;
+  }
+}
+
 }  // namespace
 
 void addIdentityFields(ordered_json& object, ze_device_handle_t device) {
@@ -94,11 +125,9 @@ void addIdentityFields(ordered_json& object, ze_device_handle_t device) {
 }
 
 void addMemoryFields(ordered_json& object, ze_device_handle_t device) {
-  const auto modules = enumerateHandles<FatalError, zes_mem_handle_t>(
-      "zesDeviceEnumMemoryModules", [device](std::uint32_t* count, zes_mem_handle_t* handles) {
-        return levelZero.zesDeviceEnumMemoryModules(device, count, handles);
-      });
-  for (zes_mem_handle_t module : modules) addMemoryModule(object, module);
+  const auto modules = enumerateMemoryModules(device);
+  if (!modules) return;
+  for (zes_mem_handle_t module : *modules) addMemoryModule(object, module);
 }
 
 void addPciAddressField(ordered_json& object, ze_device_handle_t device) {
