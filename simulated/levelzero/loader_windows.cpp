@@ -20,4 +20,14 @@ std::optional<std::string> environmentValue(const char* name) {
   return std::string(value.data(), length);
 }
 
+// A crash inside a driver must end the process with its exception code, not hold the host with
+// a system dialog: the program sets its error mode before it loads Level Zero.
+std::optional<std::string> processSetupProblem() {
+  constexpr UINT kQuiet = SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX;
+  const UINT mode = GetErrorMode();
+  if ((mode & kQuiet) == kQuiet) return std::nullopt;
+  return "error mode is " + std::to_string(mode) +
+         ", without SEM_FAILCRITICALERRORS and SEM_NOGPFAULTERRORBOX";
+}
+
 }  // namespace zesim

@@ -8,6 +8,7 @@
 #include <level_zero/zes_api.h>
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <iterator>
 #include <optional>
@@ -97,6 +98,7 @@ struct PowerDomain {
   Behaviour behaviour;
   std::vector<zes_power_energy_counter_t> samples;
   std::size_t readings = 0;
+  std::optional<std::chrono::steady_clock::time_point> lastReading{};
 };
 
 struct Fan {
