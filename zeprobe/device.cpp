@@ -3,9 +3,12 @@
 #include <level_zero/zes_api.h>
 
 #include <iostream>
+#include <optional>
+#include <string>
 
 #include "errors.hpp"
 #include "handles.hpp"
+#include "level_zero.hpp"
 #include "report_text.hpp"
 #include "sensors.hpp"
 
@@ -64,11 +67,12 @@ void runSensorGroup(Group group, ordered_json& object, zes_device_handle_t devic
 void addMemoryModule(ordered_json& object, zes_mem_handle_t module) {
   zes_mem_properties_t properties{};
   properties.stype = ZES_STRUCTURE_TYPE_MEM_PROPERTIES;
-  checkCall<FatalError>(zesMemoryGetProperties(module, &properties), "zesMemoryGetProperties");
+  checkCall<FatalError>(levelZero.zesMemoryGetProperties(module, &properties),
+                        "zesMemoryGetProperties");
   if (properties.location != ZES_MEM_LOC_DEVICE) return;
   zes_mem_state_t state{};
   state.stype = ZES_STRUCTURE_TYPE_MEM_STATE;
-  checkCall<FatalError>(zesMemoryGetState(module, &state), "zesMemoryGetState");
+  checkCall<FatalError>(levelZero.zesMemoryGetState(module, &state), "zesMemoryGetState");
   object["memory_physical_size"] = properties.physicalSize;
   object["memory_bus_width"] = properties.busWidth;
   object["memory_num_channels"] = properties.numChannels;
@@ -76,12 +80,42 @@ void addMemoryModule(ordered_json& object, zes_mem_handle_t module) {
   object["memory_free"] = state.free;
 }
 
+// A device whose driver has no Sysman memory query answers it with one of these codes; it
+// keeps its report, without memory keys.
+bool memoryQueryUnsupported(ze_result_t result) {
+  return result == ZE_RESULT_ERROR_UNSUPPORTED_FEATURE || result == ZE_RESULT_ERROR_UNINITIALIZED;
+}
+
+struct MemoryQueryUnsupported {
+  std::string message;
+};
+
+// The memory modules, or nothing (after a message) when the driver does not support the query.
+// Every other failure is fatal.
+std::optional<HandleList<zes_mem_handle_t>> enumerateMemoryModules(ze_device_handle_t device) {
+  constexpr const char* kEnum = "zesDeviceEnumMemoryModules";
+  const auto enumerate = [device](std::uint32_t* count, zes_mem_handle_t* handles) {
+    const ze_result_t result = levelZero.zesDeviceEnumMemoryModules(device, count, handles);
+    if (memoryQueryUnsupported(result)) {
+      throw MemoryQueryUnsupported{failedCallMessage(kEnum, result)};
+    }
+    return result;
+  };
+  try {
+    return enumerateHandles<FatalError, zes_mem_handle_t>(kEnum, enumerate);
+  } catch (const MemoryQueryUnsupported& unsupported) {
+    std::cerr << unsupported.message << std::endl;
+    return std::nullopt;
+  }
+}
+
 }  // namespace
 
 void addIdentityFields(ordered_json& object, ze_device_handle_t device) {
   ze_device_properties_t properties{};
   properties.stype = ZE_STRUCTURE_TYPE_DEVICE_PROPERTIES;
-  checkCall<FatalError>(zeDeviceGetProperties(device, &properties), "zeDeviceGetProperties");
+  checkCall<FatalError>(levelZero.zeDeviceGetProperties(device, &properties),
+                        "zeDeviceGetProperties");
   object["type"] = deviceTypeName(properties.type);
   object["name"] = deviceName(properties);
   object["pci_vendor_id"] = pciIdText(properties.vendorId);
@@ -91,17 +125,15 @@ void addIdentityFields(ordered_json& object, ze_device_handle_t device) {
 }
 
 void addMemoryFields(ordered_json& object, ze_device_handle_t device) {
-  const auto modules = enumerateHandles<FatalError, zes_mem_handle_t>(
-      "zesDeviceEnumMemoryModules", [device](std::uint32_t* count, zes_mem_handle_t* handles) {
-        return zesDeviceEnumMemoryModules(device, count, handles);
-      });
-  for (zes_mem_handle_t module : modules) addMemoryModule(object, module);
+  const auto modules = enumerateMemoryModules(device);
+  if (!modules) return;
+  for (zes_mem_handle_t module : *modules) addMemoryModule(object, module);
 }
 
 void addPciAddressField(ordered_json& object, ze_device_handle_t device) {
   ze_pci_ext_properties_t properties{};
   properties.stype = ZE_STRUCTURE_TYPE_PCI_EXT_PROPERTIES;
-  checkCall<FatalError>(zeDevicePciGetPropertiesExt(device, &properties),
+  checkCall<FatalError>(levelZero.zeDevicePciGetPropertiesExt(device, &properties),
                         "zeDevicePciGetPropertiesExt");
   object["pci_address"] = pciAddressText(properties.address);
 }

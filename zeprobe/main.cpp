@@ -13,6 +13,7 @@
 #include "device.hpp"
 #include "errors.hpp"
 #include "handles.hpp"
+#include "level_zero.hpp"
 #include "platform.hpp"
 
 namespace {
@@ -20,9 +21,11 @@ namespace {
 DriverKeys readDriverKeys(ze_driver_handle_t driver) {
   ze_driver_properties_t properties{};
   properties.stype = ZE_STRUCTURE_TYPE_DRIVER_PROPERTIES;
-  checkCall<FatalError>(zeDriverGetProperties(driver, &properties), "zeDriverGetProperties");
+  checkCall<FatalError>(levelZero.zeDriverGetProperties(driver, &properties),
+                        "zeDriverGetProperties");
   ze_api_version_t apiVersion{};
-  checkCall<FatalError>(zeDriverGetApiVersion(driver, &apiVersion), "zeDriverGetApiVersion");
+  checkCall<FatalError>(levelZero.zeDriverGetApiVersion(driver, &apiVersion),
+                        "zeDriverGetApiVersion");
   // Taken as its 32 bits: a driver may report a major version beyond the enumeration's range.
   std::uint32_t versionBits = 0;
   std::memcpy(&versionBits, &apiVersion, sizeof versionBits);
@@ -36,19 +39,22 @@ void reportFatal(const char* message) {
 }  // namespace
 
 int main() {
+  suppressErrorDialogs();
   try {
+    // Set before the loader is loaded, so that no vendor code runs without it.
     if (!enableSysman()) throw FatalError{"Failed to set environment variable ZES_ENABLE_SYSMAN"};
-    checkCall<FatalError>(zeInit(0), "zeInit");
+    loadLevelZero();
+    checkCall<FatalError>(levelZero.zeInit(0), "zeInit");
     const auto drivers = enumerateHandles<FatalError, ze_driver_handle_t>(
         "zeDriverGet", [](std::uint32_t* count, ze_driver_handle_t* handles) {
-          return zeDriverGet(count, handles);
+          return levelZero.zeDriverGet(count, handles);
         });
     ordered_json report = ordered_json::array();
     for (ze_driver_handle_t driver : drivers) {
       const DriverKeys driverKeys = readDriverKeys(driver);
       const auto devices = enumerateHandles<FatalError, ze_device_handle_t>(
           "zeDeviceGet", [driver](std::uint32_t* count, ze_device_handle_t* handles) {
-            return zeDeviceGet(driver, count, handles);
+            return levelZero.zeDeviceGet(driver, count, handles);
           });
       for (ze_device_handle_t device : devices) {
         report.push_back(buildDeviceObject(driverKeys, device));

@@ -2,6 +2,7 @@
 
 #include "errors.hpp"
 #include "handles.hpp"
+#include "level_zero.hpp"
 #include "platform.hpp"
 #include "report_text.hpp"
 
@@ -11,7 +12,8 @@ constexpr unsigned kEnergySampleIntervalMs = 100;
 
 zes_power_energy_counter_t readEnergy(zes_pwr_handle_t power) {
   zes_power_energy_counter_t sample{};
-  checkCall<SensorError>(zesPowerGetEnergyCounter(power, &sample), "zesPowerGetEnergyCounter");
+  checkCall<SensorError>(levelZero.zesPowerGetEnergyCounter(power, &sample),
+                         "zesPowerGetEnergyCounter");
   return sample;
 }
 
@@ -20,7 +22,7 @@ zes_power_energy_counter_t readEnergy(zes_pwr_handle_t power) {
 std::vector<TemperatureSample> collectTemperatureSensors(zes_device_handle_t device) {
   constexpr const char* kEnum = "zesDeviceEnumTemperatureSensors";
   const auto enumerate = [device](std::uint32_t* count, zes_temp_handle_t* handles) {
-    return zesDeviceEnumTemperatureSensors(device, count, handles);
+    return levelZero.zesDeviceEnumTemperatureSensors(device, count, handles);
   };
   const std::uint32_t count = queryHandleCount<SensorError>(kEnum, enumerate);
   if (count == 0)
@@ -30,9 +32,9 @@ std::vector<TemperatureSample> collectTemperatureSensors(zes_device_handle_t dev
        fetchHandles<SensorError, zes_temp_handle_t>(kEnum, enumerate, count)) {
     TemperatureSample sample{};
     sample.properties.stype = ZES_STRUCTURE_TYPE_TEMP_PROPERTIES;
-    checkCall<SensorError>(zesTemperatureGetProperties(sensor, &sample.properties),
+    checkCall<SensorError>(levelZero.zesTemperatureGetProperties(sensor, &sample.properties),
                            "zesTemperatureGetProperties");
-    checkCall<SensorError>(zesTemperatureGetState(sensor, &sample.temperature),
+    checkCall<SensorError>(levelZero.zesTemperatureGetState(sensor, &sample.temperature),
                            "zesTemperatureGetState");
     samples.push_back(sample);
   }
@@ -42,16 +44,17 @@ std::vector<TemperatureSample> collectTemperatureSensors(zes_device_handle_t dev
 std::vector<FrequencySample> collectFrequencyDomains(zes_device_handle_t device) {
   const auto domains = enumerateHandles<SensorError, zes_freq_handle_t>(
       "zesDeviceEnumFrequencyDomains", [device](std::uint32_t* count, zes_freq_handle_t* handles) {
-        return zesDeviceEnumFrequencyDomains(device, count, handles);
+        return levelZero.zesDeviceEnumFrequencyDomains(device, count, handles);
       });
   std::vector<FrequencySample> samples;
   for (zes_freq_handle_t domain : domains) {
     FrequencySample sample{};
     sample.properties.stype = ZES_STRUCTURE_TYPE_FREQ_PROPERTIES;
-    checkCall<SensorError>(zesFrequencyGetProperties(domain, &sample.properties),
+    checkCall<SensorError>(levelZero.zesFrequencyGetProperties(domain, &sample.properties),
                            "zesFrequencyGetProperties");
     sample.state.stype = ZES_STRUCTURE_TYPE_FREQ_STATE;
-    checkCall<SensorError>(zesFrequencyGetState(domain, &sample.state), "zesFrequencyGetState");
+    checkCall<SensorError>(levelZero.zesFrequencyGetState(domain, &sample.state),
+                           "zesFrequencyGetState");
     samples.push_back(sample);
   }
   return samples;
@@ -61,7 +64,7 @@ std::vector<std::int32_t> collectFanSpeeds(zes_device_handle_t device) {
   constexpr const char* kEnum = "zesDeviceEnumFans";
   constexpr const char* kNoFans = "zesDeviceEnumFans failed: no fans found";
   const auto enumerate = [device](std::uint32_t* count, zes_fan_handle_t* handles) {
-    return zesDeviceEnumFans(device, count, handles);
+    return levelZero.zesDeviceEnumFans(device, count, handles);
   };
   const std::uint32_t count = queryHandleCount<SensorError>(kEnum, enumerate);
   if (count == 0) throw SensorError(kNoFans);
@@ -71,7 +74,7 @@ std::vector<std::int32_t> collectFanSpeeds(zes_device_handle_t device) {
   std::vector<std::int32_t> speeds;
   for (zes_fan_handle_t fan : fans) {
     std::int32_t speed = 0;
-    checkCall<SensorError>(zesFanGetState(fan, ZES_FAN_SPEED_UNITS_PERCENT, &speed),
+    checkCall<SensorError>(levelZero.zesFanGetState(fan, ZES_FAN_SPEED_UNITS_PERCENT, &speed),
                            "zesFanGetState");
     speeds.push_back(speed);
   }
@@ -80,7 +83,7 @@ std::vector<std::int32_t> collectFanSpeeds(zes_device_handle_t device) {
 
 std::uint64_t measureCardPower(zes_device_handle_t device) {
   zes_pwr_handle_t power = nullptr;
-  checkCall<SensorError>(zesDeviceGetCardPowerDomain(device, &power),
+  checkCall<SensorError>(levelZero.zesDeviceGetCardPowerDomain(device, &power),
                          "zesDeviceGetCardPowerDomain");
   const zes_power_energy_counter_t first = readEnergy(power);
   sleepMilliseconds(kEnergySampleIntervalMs);

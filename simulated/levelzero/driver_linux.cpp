@@ -17,6 +17,11 @@ std::optional<std::string> environmentValue(const char* name) {
   return std::string(value);
 }
 
+// A Linux process has no system error dialogs to switch off.
+std::optional<std::string> processSetupProblem() {
+  return std::nullopt;
+}
+
 }  // namespace zesim
 
 namespace {

@@ -1,9 +1,12 @@
 #include "engine.hpp"
 
 #include <algorithm>
+#include <chrono>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <type_traits>
+#include <utility>
 
 #include "scenario.hpp"
 
@@ -47,6 +50,23 @@ ze_result_t loadScenario() {
   }
 }
 
+// A call that breaks the rules of the Level Zero interface: reported on standard error, so
+// that a golden run shows it, and answered with ZE_RESULT_ERROR_INVALID_ARGUMENT.
+ze_result_t refuse(Call call, const std::string& violation) {
+  std::fprintf(stderr, "simulated Level Zero driver: %s: %s\n", std::string(callName(call)).c_str(),
+               violation.c_str());
+  std::fflush(stderr);
+  return ZE_RESULT_ERROR_INVALID_ARGUMENT;
+}
+
+// True when every byte of the object is zero, apart from the `skipped` bytes at its start.
+template <typename Output>
+bool zeroedBeyond(const Output& output, std::size_t skipped) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(&output);
+  return std::all_of(bytes + skipped, bytes + sizeof output,
+                     [](unsigned char b) { return b == 0; });
+}
+
 // Runs one simulated call on an object: the checks a real driver makes, then the scripted
 // fault if any, then the call's own work.
 template <typename Object, typename Handle, typename Work>
@@ -70,22 +90,34 @@ ze_result_t answerSysman(Call call, Handle handle, Work work) {
   return answer<Object>(call, handle, true, work);
 }
 
-// Copies a scripted properties structure into the caller's, keeping the caller's stype and
-// pNext, as a driver fills only the fields it reports.
+// Copies a scripted properties structure into the caller's, which must come as the interface
+// asks: its own structure type, no extension chain, every other byte zeroed. The caller's
+// stype and pNext are kept, as a driver fills only the fields it reports.
 template <typename Properties>
-ze_result_t fillProperties(Properties* destination, const Properties& source) {
+ze_result_t fillProperties(Call call, Properties* destination, const Properties& source,
+                           std::uint32_t structureType) {
   if (destination == nullptr) return ZE_RESULT_ERROR_INVALID_NULL_POINTER;
   const auto stype = destination->stype;
   const auto next = destination->pNext;
+  if (static_cast<std::uint32_t>(stype) != structureType) {
+    return refuse(
+        call, "stype is " + std::to_string(stype) + ", expected " + std::to_string(structureType));
+  }
+  if (next != nullptr) return refuse(call, "pNext is not null");
+  if (!zeroedBeyond(*destination, offsetof(Properties, pNext) + sizeof next)) {
+    return refuse(call, "output structure not zeroed");
+  }
   *destination = source;
   destination->stype = stype;
   destination->pNext = next;
   return ZE_RESULT_SUCCESS;
 }
 
+// Copies a scripted value into the caller's, which must come zeroed.
 template <typename Value>
-ze_result_t fillValue(Value* destination, const Value& source) {
+ze_result_t fillValue(Call call, Value* destination, const Value& source) {
   if (destination == nullptr) return ZE_RESULT_ERROR_INVALID_NULL_POINTER;
+  if (!zeroedBeyond(*destination, 0)) return refuse(call, "output not zeroed");
   *destination = source;
   return ZE_RESULT_SUCCESS;
 }
@@ -108,18 +140,37 @@ ze_result_t enumerate(const Behaviour& owner, Call call, std::vector<Item>& item
   return ZE_RESULT_SUCCESS;
 }
 
+// Energy samples give a power only over a long enough interval: a reading that follows the
+// previous one on the same domain within 100 ms is refused. Every reading's time is kept.
+std::optional<std::string> readTooEarly(PowerDomain& domain) {
+  constexpr auto kSampleInterval = std::chrono::milliseconds(100);
+  const auto now = std::chrono::steady_clock::now();
+  const auto previous = std::exchange(domain.lastReading, now);
+  if (!previous || now - *previous >= kSampleInterval) return std::nullopt;
+  const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(now - *previous);
+  return "read " + std::to_string(elapsed.count()) + " ms after the previous reading, " +
+         "less than " + std::to_string(kSampleInterval.count()) + " ms";
+}
+
 }  // namespace
 }  // namespace zesim
 
 using namespace zesim;
 
-ze_result_t ZE_APICALL zeInit(ze_init_flags_t) {
+ze_result_t ZE_APICALL zeInit(ze_init_flags_t flags) {
   Session& current = session();
   if (!current.scenario) {
     if (const ze_result_t loaded = loadScenario(); loaded != ZE_RESULT_SUCCESS) return loaded;
     current.sysmanEnabled = environmentValue("ZES_ENABLE_SYSMAN") == "1";
   }
-  return resultCode(current.scenario->behaviour.injectedResult(Call::zeInit).value_or(0));
+  if (const auto injected = current.scenario->behaviour.injectedResult(Call::zeInit)) {
+    return resultCode(*injected);
+  }
+  if (flags != 0) {
+    return refuse(Call::zeInit, "flags are " + std::to_string(flags) + ", expected 0");
+  }
+  if (const auto problem = processSetupProblem()) return refuse(Call::zeInit, *problem);
+  return ZE_RESULT_SUCCESS;
 }
 
 ze_result_t ZE_APICALL zeDriverGet(uint32_t* pCount, ze_driver_handle_t* phDrivers) {
@@ -132,7 +183,8 @@ ze_result_t ZE_APICALL zeDriverGet(uint32_t* pCount, ze_driver_handle_t* phDrive
 ze_result_t ZE_APICALL zeDriverGetProperties(ze_driver_handle_t hDriver,
                                              ze_driver_properties_t* pDriverProperties) {
   return answerCore<Driver>(Call::zeDriverGetProperties, hDriver, [&](Driver& driver) {
-    return fillProperties(pDriverProperties, driver.properties);
+    return fillProperties(Call::zeDriverGetProperties, pDriverProperties, driver.properties,
+                          ZE_STRUCTURE_TYPE_DRIVER_PROPERTIES);
   });
 }
 
@@ -140,6 +192,7 @@ ze_result_t ZE_APICALL zeDriverGetApiVersion(ze_driver_handle_t hDriver,
                                              ze_api_version_t* version) {
   return answerCore<Driver>(Call::zeDriverGetApiVersion, hDriver, [&](Driver& driver) {
     if (version == nullptr) return ZE_RESULT_ERROR_INVALID_NULL_POINTER;
+    if (!zeroedBeyond(*version, 0)) return refuse(Call::zeDriverGetApiVersion, "output not zeroed");
     // Copied as bytes: a scripted version may lie outside the enumeration's values.
     std::memcpy(version, &driver.apiVersion, sizeof driver.apiVersion);
     return ZE_RESULT_SUCCESS;
@@ -156,14 +209,16 @@ ze_result_t ZE_APICALL zeDeviceGet(ze_driver_handle_t hDriver, uint32_t* pCount,
 ze_result_t ZE_APICALL zeDeviceGetProperties(ze_device_handle_t hDevice,
                                              ze_device_properties_t* pDeviceProperties) {
   return answerCore<Device>(Call::zeDeviceGetProperties, hDevice, [&](Device& device) {
-    return fillProperties(pDeviceProperties, device.properties);
+    return fillProperties(Call::zeDeviceGetProperties, pDeviceProperties, device.properties,
+                          ZE_STRUCTURE_TYPE_DEVICE_PROPERTIES);
   });
 }
 
 ze_result_t ZE_APICALL zeDevicePciGetPropertiesExt(ze_device_handle_t hDevice,
                                                    ze_pci_ext_properties_t* pPciProperties) {
   return answerCore<Device>(Call::zeDevicePciGetPropertiesExt, hDevice, [&](Device& device) {
-    return fillProperties(pPciProperties, device.pci);
+    return fillProperties(Call::zeDevicePciGetPropertiesExt, pPciProperties, device.pci,
+                          ZE_STRUCTURE_TYPE_PCI_EXT_PROPERTIES);
   });
 }
 
@@ -178,13 +233,16 @@ ze_result_t ZE_APICALL zesDeviceEnumMemoryModules(zes_device_handle_t hDevice, u
 ze_result_t ZE_APICALL zesMemoryGetProperties(zes_mem_handle_t hMemory,
                                               zes_mem_properties_t* pProperties) {
   return answerSysman<MemoryModule>(
-      Call::zesMemoryGetProperties, hMemory,
-      [&](MemoryModule& module) { return fillProperties(pProperties, module.properties); });
+      Call::zesMemoryGetProperties, hMemory, [&](MemoryModule& module) {
+        return fillProperties(Call::zesMemoryGetProperties, pProperties, module.properties,
+                              ZES_STRUCTURE_TYPE_MEM_PROPERTIES);
+      });
 }
 
 ze_result_t ZE_APICALL zesMemoryGetState(zes_mem_handle_t hMemory, zes_mem_state_t* pState) {
   return answerSysman<MemoryModule>(Call::zesMemoryGetState, hMemory, [&](MemoryModule& module) {
-    return fillProperties(pState, module.state);
+    return fillProperties(Call::zesMemoryGetState, pState, module.state,
+                          ZES_STRUCTURE_TYPE_MEM_STATE);
   });
 }
 
@@ -200,15 +258,18 @@ ze_result_t ZE_APICALL zesDeviceEnumTemperatureSensors(zes_device_handle_t hDevi
 ze_result_t ZE_APICALL zesTemperatureGetProperties(zes_temp_handle_t hTemperature,
                                                    zes_temp_properties_t* pProperties) {
   return answerSysman<TemperatureSensor>(
-      Call::zesTemperatureGetProperties, hTemperature,
-      [&](TemperatureSensor& sensor) { return fillProperties(pProperties, sensor.properties); });
+      Call::zesTemperatureGetProperties, hTemperature, [&](TemperatureSensor& sensor) {
+        return fillProperties(Call::zesTemperatureGetProperties, pProperties, sensor.properties,
+                              ZES_STRUCTURE_TYPE_TEMP_PROPERTIES);
+      });
 }
 
 ze_result_t ZE_APICALL zesTemperatureGetState(zes_temp_handle_t hTemperature,
                                               double* pTemperature) {
   return answerSysman<TemperatureSensor>(
-      Call::zesTemperatureGetState, hTemperature,
-      [&](TemperatureSensor& sensor) { return fillValue(pTemperature, sensor.temperature); });
+      Call::zesTemperatureGetState, hTemperature, [&](TemperatureSensor& sensor) {
+        return fillValue(Call::zesTemperatureGetState, pTemperature, sensor.temperature);
+      });
 }
 
 ze_result_t ZE_APICALL zesDeviceEnumFrequencyDomains(zes_device_handle_t hDevice, uint32_t* pCount,
@@ -222,22 +283,27 @@ ze_result_t ZE_APICALL zesDeviceEnumFrequencyDomains(zes_device_handle_t hDevice
 ze_result_t ZE_APICALL zesFrequencyGetProperties(zes_freq_handle_t hFrequency,
                                                  zes_freq_properties_t* pProperties) {
   return answerSysman<FrequencyDomain>(
-      Call::zesFrequencyGetProperties, hFrequency,
-      [&](FrequencyDomain& domain) { return fillProperties(pProperties, domain.properties); });
+      Call::zesFrequencyGetProperties, hFrequency, [&](FrequencyDomain& domain) {
+        return fillProperties(Call::zesFrequencyGetProperties, pProperties, domain.properties,
+                              ZES_STRUCTURE_TYPE_FREQ_PROPERTIES);
+      });
 }
 
 ze_result_t ZE_APICALL zesFrequencyGetState(zes_freq_handle_t hFrequency,
                                             zes_freq_state_t* pState) {
   return answerSysman<FrequencyDomain>(
-      Call::zesFrequencyGetState, hFrequency,
-      [&](FrequencyDomain& domain) { return fillProperties(pState, domain.state); });
+      Call::zesFrequencyGetState, hFrequency, [&](FrequencyDomain& domain) {
+        return fillProperties(Call::zesFrequencyGetState, pState, domain.state,
+                              ZES_STRUCTURE_TYPE_FREQ_STATE);
+      });
 }
 
 ze_result_t ZE_APICALL zesDeviceGetCardPowerDomain(zes_device_handle_t hDevice,
                                                    zes_pwr_handle_t* phPower) {
   return answerSysman<Device>(Call::zesDeviceGetCardPowerDomain, hDevice, [&](Device& device) {
     if (!device.cardPowerDomain) return ZE_RESULT_ERROR_UNSUPPORTED_FEATURE;
-    return fillValue(phPower, handleOf<zes_pwr_handle_t>(*device.cardPowerDomain));
+    return fillValue(Call::zesDeviceGetCardPowerDomain, phPower,
+                     handleOf<zes_pwr_handle_t>(*device.cardPowerDomain));
   });
 }
 
@@ -245,8 +311,11 @@ ze_result_t ZE_APICALL zesPowerGetEnergyCounter(zes_pwr_handle_t hPower,
                                                 zes_power_energy_counter_t* pEnergy) {
   return answerSysman<PowerDomain>(
       Call::zesPowerGetEnergyCounter, hPower, [&](PowerDomain& domain) {
+        if (const auto early = readTooEarly(domain)) {
+          return refuse(Call::zesPowerGetEnergyCounter, *early);
+        }
         const std::size_t sample = std::min(domain.readings++, domain.samples.size() - 1);
-        return fillValue(pEnergy, domain.samples[sample]);
+        return fillValue(Call::zesPowerGetEnergyCounter, pEnergy, domain.samples[sample]);
       });
 }
 
@@ -261,6 +330,6 @@ ze_result_t ZE_APICALL zesFanGetState(zes_fan_handle_t hFan, zes_fan_speed_units
                                       int32_t* pSpeed) {
   return answerSysman<Fan>(Call::zesFanGetState, hFan, [&](Fan& fan) {
     if (units != ZES_FAN_SPEED_UNITS_PERCENT) return ZE_RESULT_ERROR_UNSUPPORTED_ENUMERATION;
-    return fillValue(pSpeed, fan.speed);
+    return fillValue(Call::zesFanGetState, pSpeed, fan.speed);
   });
 }

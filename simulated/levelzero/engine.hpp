@@ -7,6 +7,10 @@
 // zeInit loads the scenario named by ZE_SIM_SCENARIO and, like a real driver, enables the
 // Sysman functions only when ZES_ENABLE_SYSMAN is "1" at that moment. A scenario that cannot
 // be loaded is reported on standard error and zeInit fails with ZE_RESULT_ERROR_UNKNOWN.
+//
+// Calls that break the interface's rules (zeInit flags other than 0, an output structure
+// without its own stype, with a pNext chain or not zeroed, energy readings less than 100 ms
+// apart) are reported on standard error and refused with ZE_RESULT_ERROR_INVALID_ARGUMENT.
 #pragma once
 
 #include <level_zero/ze_api.h>
@@ -19,5 +23,9 @@ namespace zesim {
 
 // Reads a variable of the process environment; each face supplies its own.
 std::optional<std::string> environmentValue(const char* name);
+
+// What the calling program should have set up in its process before it loaded Level Zero and
+// did not, or nothing; checked at zeInit, each face supplies its own.
+std::optional<std::string> processSetupProblem();
 
 }  // namespace zesim

@@ -28,29 +28,6 @@ namespace {
 
 using json = nlohmann::json;
 
-constexpr std::pair<Call, std::string_view> kCallNames[] = {
-    {Call::zeInit, "zeInit"},
-    {Call::zeDriverGet, "zeDriverGet"},
-    {Call::zeDriverGetProperties, "zeDriverGetProperties"},
-    {Call::zeDriverGetApiVersion, "zeDriverGetApiVersion"},
-    {Call::zeDeviceGet, "zeDeviceGet"},
-    {Call::zeDeviceGetProperties, "zeDeviceGetProperties"},
-    {Call::zeDevicePciGetPropertiesExt, "zeDevicePciGetPropertiesExt"},
-    {Call::zesDeviceEnumMemoryModules, "zesDeviceEnumMemoryModules"},
-    {Call::zesMemoryGetProperties, "zesMemoryGetProperties"},
-    {Call::zesMemoryGetState, "zesMemoryGetState"},
-    {Call::zesDeviceEnumTemperatureSensors, "zesDeviceEnumTemperatureSensors"},
-    {Call::zesTemperatureGetProperties, "zesTemperatureGetProperties"},
-    {Call::zesTemperatureGetState, "zesTemperatureGetState"},
-    {Call::zesDeviceEnumFrequencyDomains, "zesDeviceEnumFrequencyDomains"},
-    {Call::zesFrequencyGetProperties, "zesFrequencyGetProperties"},
-    {Call::zesFrequencyGetState, "zesFrequencyGetState"},
-    {Call::zesDeviceGetCardPowerDomain, "zesDeviceGetCardPowerDomain"},
-    {Call::zesPowerGetEnergyCounter, "zesPowerGetEnergyCounter"},
-    {Call::zesDeviceEnumFans, "zesDeviceEnumFans"},
-    {Call::zesFanGetState, "zesFanGetState"},
-};
-
 using Calls = std::initializer_list<Call>;
 
 [[noreturn]] void fail(const std::string& path, const std::string& problem) {
@@ -153,10 +130,8 @@ std::vector<Item> listField(const json& object, std::string_view key, const std:
 }
 
 Call callNamed(const std::string& name, Calls allowed, const std::string& path) {
-  for (const auto& [call, callName] : kCallNames) {
-    if (callName == name && std::find(allowed.begin(), allowed.end(), call) != allowed.end()) {
-      return call;
-    }
+  for (const Call call : allowed) {
+    if (callName(call) == name) return call;
   }
   fail(path, "not a function that this object answers");
 }

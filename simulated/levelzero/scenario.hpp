@@ -8,38 +8,35 @@
 #include <level_zero/zes_api.h>
 
 #include <array>
+#include <chrono>
 #include <cstdint>
+#include <iterator>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zesim {
 
 // Every function the simulation answers; faults and enumeration counts are keyed by these.
 enum class Call {
-  zeInit,
-  zeDriverGet,
-  zeDriverGetProperties,
-  zeDriverGetApiVersion,
-  zeDeviceGet,
-  zeDeviceGetProperties,
-  zeDevicePciGetPropertiesExt,
-  zesDeviceEnumMemoryModules,
-  zesMemoryGetProperties,
-  zesMemoryGetState,
-  zesDeviceEnumTemperatureSensors,
-  zesTemperatureGetProperties,
-  zesTemperatureGetState,
-  zesDeviceEnumFrequencyDomains,
-  zesFrequencyGetProperties,
-  zesFrequencyGetState,
-  zesDeviceGetCardPowerDomain,
-  zesPowerGetEnergyCounter,
-  zesDeviceEnumFans,
-  zesFanGetState,
+#define LEVEL_ZERO_CALL(name) name,
+#include "level_zero_calls.inc"
+#undef LEVEL_ZERO_CALL
 };
-constexpr std::size_t kCallCount = static_cast<std::size_t>(Call::zesFanGetState) + 1;
+
+// The functions' names, in the order of Call.
+inline constexpr std::string_view kCallNames[] = {
+#define LEVEL_ZERO_CALL(name) #name,
+#include "level_zero_calls.inc"
+#undef LEVEL_ZERO_CALL
+};
+constexpr std::size_t kCallCount = std::size(kCallNames);
+
+inline std::string_view callName(Call call) {
+  return kCallNames[static_cast<std::size_t>(call)];
+}
 
 // A scripted failure: the call returns `result` without doing its work, on every call or only
 // on the `onCall`-th one (counted from 1). Results and versions are kept as plain 32-bit
@@ -101,6 +98,7 @@ struct PowerDomain {
   Behaviour behaviour;
   std::vector<zes_power_energy_counter_t> samples;
   std::size_t readings = 0;
+  std::optional<std::chrono::steady_clock::time_point> lastReading{};
 };
 
 struct Fan {

@@ -1,5 +1,6 @@
 // The benchmark's floor: what any Level Zero program pays before it does anything of its own.
-// It links the same loader as zeprobe, initialises Level Zero and fetches the driver handles.
+// It links the loader that zeprobe loads at run time, initialises Level Zero and fetches the
+// driver handles.
 // Given a number N, it then sleeps N times 100 ms, which shows what waking up costs on the
 // machine at hand.
 #include <level_zero/ze_api.h>

@@ -1,0 +1,21 @@
+// The Level Zero functions that zeprobe calls, bound by name from the loader at run time: a
+// machine without Level Zero then gets a message and status 1, not a program that Windows
+// refuses to start.
+#pragma once
+
+#include <level_zero/ze_api.h>
+#include <level_zero/zes_api.h>
+
+// One pointer per function of level_zero_calls.inc, typed by the vendor's declaration.
+struct LevelZeroApi {
+#define LEVEL_ZERO_CALL(name) decltype(&::name) name = nullptr;
+#include "level_zero_calls.inc"
+#undef LEVEL_ZERO_CALL
+};
+
+// Filled by loadLevelZero before the first Level Zero call.
+extern LevelZeroApi levelZero;
+
+// Loads the loader and binds every function of the list. Raises FatalError with
+// "Failed to load Level Zero: ..." or "Level Zero API missing: ..." when that fails.
+void loadLevelZero();
