@@ -4,6 +4,8 @@
 #include <limits>
 #include <new>
 
+namespace radprobe {
+
 AdapterBuffer allocateAdapterBuffer(int count) {
   constexpr int kMaximumCount = std::numeric_limits<int>::max() / int{sizeof(adl::AdapterInfo)};
   if (count > kMaximumCount) throw std::bad_alloc();
@@ -24,3 +26,5 @@ std::vector<adl::AdapterInfo> keepAmdAdapters(std::span<const adl::AdapterInfo> 
   }
   return kept;
 }
+
+}  // namespace radprobe

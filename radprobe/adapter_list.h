@@ -5,8 +5,10 @@
 #include <span>
 #include <vector>
 
+#include "adl_abi.h"
 #include "adl_binding.h"
-#include "adl_types.h"
+
+namespace radprobe {
 
 using AdapterBuffer = std::unique_ptr<adl::AdapterInfo[], FreeDeleter>;
 
@@ -17,3 +19,5 @@ AdapterBuffer allocateAdapterBuffer(int count);
 // The AMD adapters in the buffer's order, skipping a record whose bus and device numbers
 // equal those of the adapter kept just before it (further functions of the same device).
 std::vector<adl::AdapterInfo> keepAmdAdapters(std::span<const adl::AdapterInfo> adapters);
+
+}  // namespace radprobe

@@ -9,7 +9,7 @@
 
 #include "../whole_file.hpp"
 
-namespace simulated_adl {
+namespace simulated::adl {
 namespace {
 
 using Json = nlohmann::json;
@@ -63,7 +63,7 @@ long long int64At(const Json& object, const char* key, const std::string& where)
 }
 
 int resultAt(const Json& group, const std::string& where) {
-  return int32At(group, "result", adl::ADL_OK, where);
+  return int32At(group, "result", ::adl::ADL_OK, where);
 }
 
 std::string bytesFromHex(const std::string& hex, const std::string& where) {
@@ -81,7 +81,7 @@ std::string bytesFromHex(const std::string& hex, const std::string& where) {
 
 // A 256-byte text field: a JSON string, or {"hex": "..."} for any bytes. A value of 256
 // bytes fills the field with no terminating NUL.
-void textAt(const Json& object, const char* key, char (&field)[adl::kStringFieldSize],
+void textAt(const Json& object, const char* key, char (&field)[::adl::kStringFieldSize],
             const std::string& where) {
   if (!object.contains(key)) return;
   const Json& value = object[key];
@@ -99,13 +99,13 @@ void textAt(const Json& object, const char* key, char (&field)[adl::kStringField
   std::memcpy(field, bytes.data(), bytes.size());
 }
 
-void readAdapterInfo(const Json& adapter, adl::AdapterInfo& info, const std::string& where) {
+void readAdapterInfo(const Json& adapter, ::adl::AdapterInfo& info, const std::string& where) {
   info.iAdapterIndex = int32At(adapter, "index", 0, where);
   textAt(adapter, "udid", info.strUDID, where);
   info.iBusNumber = int32At(adapter, "bus", 0, where);
   info.iDeviceNumber = int32At(adapter, "device", 0, where);
   info.iFunctionNumber = int32At(adapter, "function", 0, where);
-  info.iVendorID = int32At(adapter, "vendor_id", adl::AMD_VENDOR_ID, where);
+  info.iVendorID = int32At(adapter, "vendor_id", ::adl::AMD_VENDOR_ID, where);
   textAt(adapter, "name", info.strAdapterName, where);
   textAt(adapter, "display_name", info.strDisplayName, where);
   info.iPresent = int32At(adapter, "present", 1, where);
@@ -163,9 +163,9 @@ void readNumberedItems(const Json& group, const char* key, long long maximum, co
 void readPMLog(const Json& group, AdapterScenario& adapter, const std::string& where) {
   requireKnownKeys(group, {"result", "sensors"}, where);
   adapter.pmLog.result = resultAt(group, where);
-  readNumberedItems(group, "sensors", adl::kPMLogSensorCount - 1, "sensor number", where,
+  readNumberedItems(group, "sensors", ::adl::kPMLogSensorCount - 1, "sensor number", where,
                     [&](std::size_t sensor, const Json& value, const std::string& path) {
-                      adl::ADLSingleSensorData& data = adapter.pmLog.data.sensors[sensor];
+                      ::adl::ADLSingleSensorData& data = adapter.pmLog.data.sensors[sensor];
                       data.supported = 1;
                       data.value =
                           static_cast<int>(integerIn(value, std::numeric_limits<int>::min(),
@@ -179,7 +179,7 @@ void readSettings(const Json& group, AdapterScenario& adapter, const std::string
   SettingsReply& reply = adapter.overdrive8Settings;
   reply.result = resultAt(group, where);
   reply.capabilities = int32At(group, "capabilities", 0, where);
-  reply.featureCount = int32At(group, "feature_count", adl::kOD8SettingCount, where);
+  reply.featureCount = int32At(group, "feature_count", ::adl::kOD8SettingCount, where);
   reply.handsOverList = int32At(group, "hands_over_list", 1, where) != 0;
   // The list holds as many entries as the library reports, at least one, at most the bound.
   reply.list.resize(std::clamp(reply.featureCount, 1, kMaximumSettingListLength));
@@ -198,7 +198,7 @@ void readActivity(const Json& group, AdapterScenario& adapter, const std::string
                     "performance_level", "bus_speed", "bus_lanes", "maximum_bus_lanes"},
                    where);
   adapter.activity.result = resultAt(group, where);
-  adl::ADLPMActivity& activity = adapter.activity.activity;
+  ::adl::ADLPMActivity& activity = adapter.activity.activity;
   activity.iEngineClock = int32At(group, "engine_clock", 0, where);
   activity.iMemoryClock = int32At(group, "memory_clock", 0, where);
   activity.iVddc = int32At(group, "vddc", 0, where);
@@ -319,4 +319,4 @@ Scenario loadScenarioFile(const std::string& path) {
   return parseScenario(*text);
 }
 
-}  // namespace simulated_adl
+}  // namespace simulated::adl
