@@ -2,10 +2,9 @@
 // interfaces/adl_entry_points.inc, answering from the scenario file named by ADL_SIM_SCENARIO
 // (read when the context is created) and recording every call in the trace. A scenario that
 // cannot be read, or a program that loaded the library without preparing its process
-// (program_state.h), ends the process at once with a message on standard error and status 86,
-// so a broken test set-up never passes for a result.
+// (program_state.h), ends the process at once (simulated::endBrokenSetUp), so a broken test
+// set-up never passes for a result.
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
@@ -31,7 +30,7 @@ extern "C" {
 namespace simulated::adl {
 namespace {
 
-constexpr int kScenarioErrorStatus = 86;
+constexpr char kLibraryName[] = "simulated ADL";
 
 std::optional<Scenario> scenario;
 ::adl::MallocCallback programAlloc = nullptr;
@@ -40,20 +39,12 @@ int contextToken = 0;
 // call fails with ADL_ERR_NOT_INIT outside that span.
 bool contextLive = false;
 
-[[noreturn]] void failLoudly(const std::string& message) {
-  std::fprintf(stderr, "simulated ADL: %s\n", message.c_str());
-  std::fflush(stderr);
-  std::_Exit(kScenarioErrorStatus);
-}
-
 Scenario readConfiguredScenario() {
-  const char* path = std::getenv("ADL_SIM_SCENARIO");
-  if (!path || !*path) failLoudly("ADL_SIM_SCENARIO is not set");
-  try {
+  return readScenarioOrEnd(kLibraryName, [] {
+    const char* path = std::getenv("ADL_SIM_SCENARIO");
+    if (!path || !*path) fail(kScenarioRoot, "ADL_SIM_SCENARIO is not set");
     return loadScenarioFile(path);
-  } catch (const ScenarioError& error) {
-    failLoudly(std::string("bad scenario: ") + error.what());
-  }
+  });
 }
 
 template <typename Record>
@@ -114,7 +105,7 @@ int ADL2_Main_Control_Create(::adl::MallocCallback callback, int enumConnectedAd
                              ::adl::Context* context) {
   traceLine(std::string("ADL2_Main_Control_Create(callback=") + (callback ? "set" : "null") +
             ", enum_connected=" + std::to_string(enumConnectedAdapters) + ")");
-  if (const char* problem = loadingProblem()) failLoudly(problem);
+  if (const char* problem = loadingProblem()) simulated::endBrokenSetUp(kLibraryName, problem);
   if (!scenario) scenario = readConfiguredScenario();
   installFreeWatch();
   if (!callback) return -11;  // ADL_ERR_INVALID_CALLBACK

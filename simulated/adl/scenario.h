@@ -2,11 +2,11 @@
 // the records it fills in, read from a JSON scenario file.
 #pragma once
 
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "adl_abi.h"
+#include "scenario_reading.h"
 
 namespace simulated::adl {
 
@@ -91,13 +91,12 @@ struct Scenario {
   std::vector<AdapterScenario> adapters;
 };
 
-// A scenario file that cannot be read or does not follow the format.
-class ScenarioError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
+// The scenario of a JSON document; raises ScenarioError (scenario_reading.h) with the place of
+// the first fault when the document does not follow the format.
+Scenario readScenario(const Json& document);
 
-Scenario parseScenario(const std::string& jsonText);
+// readScenario of a text and of a file, which must hold a JSON document.
+Scenario parseScenario(const std::string& text);
 Scenario loadScenarioFile(const std::string& path);
 
 }  // namespace simulated::adl
