@@ -10,6 +10,19 @@
 
 namespace radprobe {
 
+// A place in the program's source, as a fatal check's report line names it.
+struct CallSite {
+  const char* function;
+  int line;
+};
+
+// The AMD adapters of the library's list (keepAmdAdapters): the count query, then, for a
+// positive count, a zero-filled buffer of that many records (allocateAdapterBuffer) and the
+// record query that fills it. A failing query is fatal (checkAdl), and its report line names
+// the caller's site, the step of main that reads the list, rather than this function: that
+// line is part of the output hosts read, and it names func 'main' for every fatal check.
+std::vector<adl::AdapterInfo> readAmdAdapters(adl::Context context, CallSite caller);
+
 using AdapterBuffer = std::unique_ptr<adl::AdapterInfo[], FreeDeleter>;
 
 // A zero-filled array of count records. Raises std::bad_alloc when the memory is not there or

@@ -103,20 +103,7 @@ int main(int argc, char** argv) {
     std::cout << std::boolalpha;
     radprobe::writeDocumentHead(std::cout, context);
 
-    int count = 0;
-    radprobe::checkAdl(radprobe::adlApi.ADL2_Adapter_NumberOfAdapters_Get(context, &count),
-                       __func__, __LINE__);
-    radprobe::AdapterBuffer adapters;
-    std::span<const adl::AdapterInfo> records;
-    if (count > 0) {
-      adapters = radprobe::allocateAdapterBuffer(count);
-      const int byteSize = count * int{sizeof(adl::AdapterInfo)};
-      radprobe::checkAdl(
-          radprobe::adlApi.ADL2_Adapter_AdapterInfo_Get(context, adapters.get(), byteSize),
-          __func__, __LINE__);
-      records = {adapters.get(), static_cast<std::size_t>(count)};
-    }
-    const auto keptAdapters = radprobe::keepAmdAdapters(records);
+    const auto keptAdapters = radprobe::readAmdAdapters(context, {__func__, __LINE__});
     radprobe::writeAdapters(std::cout, context, keptAdapters, pageSize);
 
     std::cout << "  ]" << std::endl << "}" << std::endl;
