@@ -4,6 +4,7 @@
 #   Puts the target's executable into bin/, the folder that holds the programs and nothing
 #   else. In the Windows build the executable also gets a version resource made from
 #   packaging/version.rc.in, with <description> as its FileDescription.
+# The packages (packaging/CMakeLists.txt) install the programs from there.
 
 set(PROGRAM_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 set(PRODUCT_NAME "Console GPU helpers")

@@ -41,7 +41,7 @@ endfunction()
 function(add_import_check target)
   add_test(NAME ${target}.imports_only_allowed_dlls
            COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/harness/check_imports.py
-                   ${CMAKE_OBJDUMP} $<TARGET_FILE:${target}> ${ARGN})
+                   $<TARGET_FILE:${target}> ${ARGN})
 endfunction()
 
 function(add_program_copy target folder)
