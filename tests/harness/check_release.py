@@ -9,9 +9,9 @@ second build gives the same bytes. Each check prints every fault it finds and fa
     check_release.py zip-hardening ZIP            ASLR, high-entropy ASLR, DEP, relocations
     check_release.py zip-version ZIP VERSION      each executable's version resource
     check_release.py deb DEB VERSION ROOT         unpacks into ROOT; files and control fields
-    check_release.py rebuild SOURCE PRESET FIRST SECOND PACKAGE TARGET...
-        builds TARGETs from SOURCE with PRESET in the folder SECOND, packs them, and compares
-        bin/ and the package with those of the build folder FIRST
+    check_release.py rebuild CMAKE SOURCE PRESET FIRST SECOND PACKAGE TARGET...
+        builds TARGETs from SOURCE with PRESET in the folder SECOND, packs them (CMAKE and the
+        cpack beside it), and compares bin/ and the package with those of the build folder FIRST
 """
 import gzip
 import hashlib
@@ -187,11 +187,12 @@ def differing_entries(first, second):
                             if one.get(name) != other.get(name)))
 
 
-def check_rebuild(source, preset, first, second, package, *targets):
-    run_quietly(["cmake", "-S", source, "--preset", preset, "-B", second,
+def check_rebuild(cmake, source, preset, first, second, package, *targets):
+    run_quietly([cmake, "-S", source, "--preset", preset, "-B", second,
                  "-DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON"])
-    run_quietly(["cmake", "--build", second, "-j", "2", "--target", *targets])
-    run_quietly(["cpack", "--config", os.path.join(second, "CPackConfig.cmake")], cwd=second)
+    run_quietly([cmake, "--build", second, "-j", "2", "--target", *targets])
+    cpack = os.path.join(os.path.dirname(cmake), "cpack")
+    run_quietly([cpack, "--config", os.path.join(second, "CPackConfig.cmake")], cwd=second)
     compared = [os.path.join("bin", name) for name in sorted(os.listdir(os.path.join(first, "bin")))]
     compared.append(os.path.join("package", package))
     faults = []
