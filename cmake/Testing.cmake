@@ -11,6 +11,11 @@
 # add_import_check(<target> <dll>...)
 #   Windows build only: fails unless the target's executable imports exactly from the listed
 #   DLLs or a subset of them (names compared without regard to case).
+#
+# add_program_copy(<target> <folder>)
+#   Keeps a copy of the target's executable in <folder>, refreshed after each link. The
+#   Windows tests run such copies beside the stand-in libraries they need, since Windows
+#   looks for a program's libraries in the program's own folder; bin/ holds no stand-in.
 
 set(GOLDEN_PY ${CMAKE_SOURCE_DIR}/tests/harness/golden.py)
 set(WINE_TEST_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
@@ -41,5 +46,11 @@ endfunction()
 function(add_import_check target)
   add_test(NAME ${target}.imports_only_allowed_dlls
            COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/harness/check_imports.py
-                   ${CMAKE_OBJDUMP} $<TARGET_FILE:${target}> ${ARGN})
+                   $<TARGET_FILE:${target}> ${ARGN})
+endfunction()
+
+function(add_program_copy target folder)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${folder}
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:${target}> ${folder}/)
 endfunction()

@@ -24,15 +24,16 @@ cmake --build "$build" -j "$(nproc)" --target zeprobe ze_simulated ze_floor >/de
 export ZE_ENABLE_ALT_DRIVERS=$build/lib/libze_simulated.so
 scenarios=$PWD/simulated/levelzero/scenarios
 bin=$build/bin
+floor=$build/test-support/ze_floor
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 names=(floor zeprobe-8 zeprobe-2pw floor-2pw)
 commands=(
-  "env ZE_SIM_SCENARIO=$scenarios/bench-8-devices.json $bin/ze_floor"
+  "env ZE_SIM_SCENARIO=$scenarios/bench-8-devices.json $floor"
   "env ZE_SIM_SCENARIO=$scenarios/bench-8-devices.json $bin/zeprobe"
   "env ZE_SIM_SCENARIO=$scenarios/bench-2-power.json $bin/zeprobe"
-  "env ZE_SIM_SCENARIO=$scenarios/bench-2-power.json $bin/ze_floor 2"
+  "env ZE_SIM_SCENARIO=$scenarios/bench-2-power.json $floor 2"
 )
 arguments=()
 for index in "${!names[@]}"; do

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the Linux and the Windows programs, and runs every test:
 # the native suite, the Windows executables under Wine, the native suite again under
-# AddressSanitizer and UndefinedBehaviorSanitizer, and a short run of each fuzz target.
+# AddressSanitizer and UndefinedBehaviorSanitizer, and a short run of each fuzz target. The
+# Linux and Windows suites also make the release packages with CPack and check them
+# (ctest -R release, see "Release" in the README).
 set -uo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh || exit 1

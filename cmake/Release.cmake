@@ -1,0 +1,38 @@
+# The programs that make up the product, and what each one carries.
+#
+# release_program(<target> <description>)
+#   Puts the target's executable into bin/, the folder that holds the programs and nothing
+#   else. In the Windows build the executable also gets a version resource made from
+#   packaging/version.rc.in, with <description> as its FileDescription.
+# The packages (packaging/CMakeLists.txt) install the programs from there.
+#
+# remove_other_files_from_bin()
+#   Called once every program is declared: deletes whatever else bin/ holds from an earlier
+#   build (the stand-ins of the former layout, a renamed program), so that bin/ can be copied
+#   as it is.
+
+set(PROGRAM_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+set(PRODUCT_NAME "Console GPU helpers")
+# The copyright line is the licence's own, so that it is written in one place.
+file(STRINGS ${CMAKE_SOURCE_DIR}/LICENSE PRODUCT_COPYRIGHT REGEX "^Copyright ")
+
+function(release_program target description)
+  set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROGRAM_OUTPUT_DIRECTORY})
+  set(PROGRAM_FILE_NAME ${target}${CMAKE_EXECUTABLE_SUFFIX})
+  set_property(GLOBAL APPEND PROPERTY RELEASE_PROGRAM_FILES ${PROGRAM_FILE_NAME})
+  if(WIN32)
+    set(PROGRAM_DESCRIPTION ${description})
+    set(resource ${CMAKE_CURRENT_BINARY_DIR}/${target}-version.rc)
+    configure_file(${CMAKE_SOURCE_DIR}/packaging/version.rc.in ${resource} @ONLY)
+    target_sources(${target} PRIVATE ${resource})
+  endif()
+endfunction()
+
+function(remove_other_files_from_bin)
+  get_property(programs GLOBAL PROPERTY RELEASE_PROGRAM_FILES)
+  file(GLOB present RELATIVE ${PROGRAM_OUTPUT_DIRECTORY} ${PROGRAM_OUTPUT_DIRECTORY}/*)
+  list(REMOVE_ITEM present ${programs})
+  foreach(name IN LISTS present)
+    file(REMOVE_RECURSE ${PROGRAM_OUTPUT_DIRECTORY}/${name})
+  endforeach()
+endfunction()

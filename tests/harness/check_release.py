@@ -1,0 +1,221 @@
+#!/usr/bin/env python3
+"""Checks the release: the programs' folder, the Windows zip, the Debian package, and that a
+second build gives the same bytes. Each check prints every fault it finds and fails with them.
+
+    check_release.py folder FOLDER NAME...        the folder holds exactly these files
+    check_release.py zip-contents ZIP VERSION     exactly the release files, in name order;
+                                                  SHA256SUMS verifies
+    check_release.py zip-imports ZIP              each executable imports only system DLLs
+    check_release.py zip-hardening ZIP            ASLR, high-entropy ASLR, DEP, relocations
+    check_release.py zip-version ZIP VERSION      each executable's version resource
+    check_release.py deb DEB VERSION ROOT         unpacks into ROOT; files and control fields
+    check_release.py rebuild CMAKE SOURCE PRESET FIRST SECOND PACKAGE TARGET...
+        builds TARGETs from SOURCE with PRESET in the folder SECOND, packs them (CMAKE and the
+        cpack beside it), and compares bin/ and the package with those of the build folder FIRST
+"""
+import gzip
+import hashlib
+import os
+import shutil
+import subprocess
+import sys
+import zipfile
+
+import pefile
+
+from check_imports import unexpected_imports
+
+PROGRAMS = ("zeprobe.exe", "radprobe.exe", "pidctl.exe")
+ZIP_FILES = PROGRAMS + (
+    "schemas/zeprobe-report.schema.json", "schemas/radprobe-report.schema.json",
+    "README.md", "LICENSE", "THIRD-PARTY-NOTICES.txt", "SHA256SUMS")
+# DLLs that every Windows installation has; anything else would have to ship with the
+# programs (a compiler runtime DLL, for example, when the static link is lost).
+SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "shell32.dll", "ole32.dll", "msvcrt.dll",
+               "advapi32.dll", "ntdll.dll"}
+HARDENING = {"DYNAMIC_BASE": 0x40, "HIGH_ENTROPY_VA": 0x20, "NX_COMPAT": 0x100}
+DEB_FILES = ("usr/bin/zeprobe", "usr/share/doc/zeprobe/copyright",
+             "usr/share/doc/zeprobe/zeprobe-report.schema.json", "usr/share/man/man1/zeprobe.1.gz")
+
+
+def top_folder(archive):
+    return os.path.basename(archive)[:-len(".zip")] + "/"
+
+
+def zip_files(archive):
+    """Maps each file of the zip, by its path below the top folder, to its bytes."""
+    top = top_folder(archive)
+    with zipfile.ZipFile(archive) as package:
+        return {info.filename[len(top):] if info.filename.startswith(top) else info.filename:
+                package.read(info) for info in package.infolist() if not info.is_dir()}
+
+
+def parsed_executable(data):
+    image = pefile.PE(data=data, fast_load=True)
+    image.parse_data_directories([pefile.DIRECTORY_ENTRY[f"IMAGE_DIRECTORY_ENTRY_{name}"]
+                                  for name in ("IMPORT", "RESOURCE")])
+    return image
+
+
+def executables(archive):
+    files = zip_files(archive)
+    return {name: parsed_executable(files[name]) for name in PROGRAMS if name in files}
+
+
+def checksum_faults(files):
+    listed = {}
+    for line in files.get("SHA256SUMS", b"").decode().splitlines():
+        digest, _, name = line.partition("  ")
+        listed[name] = digest
+    faults = [f"SHA256SUMS lists {name}, which the zip does not hold"
+              for name in sorted(listed.keys() - files.keys())]
+    faults += [f"SHA256SUMS does not list {name}"
+               for name in sorted(files.keys() - listed.keys() - {"SHA256SUMS"})]
+    faults += [f"SHA256SUMS: wrong checksum of {name}" for name in sorted(listed.keys() & files.keys())
+               if hashlib.sha256(files[name]).hexdigest() != listed[name]]
+    return faults
+
+
+def check_zip_contents(archive, version):
+    if os.path.basename(archive) != f"console-gpu-helpers-{version}-win64.zip":
+        return [f"unexpected package name {os.path.basename(archive)}"]
+    with zipfile.ZipFile(archive) as package:
+        names = package.namelist()
+    top = top_folder(archive)
+    faults = [f"entry outside {top}: {name}" for name in names if not name.startswith(top)]
+    if names != sorted(names):
+        faults.append(f"entries not in name order: {names}")
+    files = zip_files(archive)
+    faults += [f"missing: {name}" for name in ZIP_FILES if name not in files]
+    faults += [f"not a release file: {name}" for name in sorted(files) if name not in ZIP_FILES]
+    faults += [f"empty folder: {name}" for name in names
+               if name.endswith("/") and not any(other.startswith(name) and other != name
+                                                 for other in names)]
+    return faults + checksum_faults(files)
+
+
+def check_zip_imports(archive):
+    faults = []
+    for name, image in executables(archive).items():
+        faults += unexpected_imports(name, image, SYSTEM_DLLS)
+    return faults
+
+
+def check_zip_hardening(archive):
+    faults = []
+    for name, image in executables(archive).items():
+        flags = image.OPTIONAL_HEADER.DllCharacteristics
+        faults += [f"{name}: no {flag}" for flag, bit in HARDENING.items() if not flags & bit]
+        relocations = image.OPTIONAL_HEADER.DATA_DIRECTORY[
+            pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_BASERELOC"]]
+        if relocations.Size == 0:
+            faults.append(f"{name}: no base relocations, so it always loads at the same address")
+    return faults
+
+
+def version_strings(image):
+    strings = {}
+    for info in getattr(image, "FileInfo", [[]])[0]:
+        for table in getattr(info, "StringTable", []):
+            strings.update({key.decode(): value.decode() for key, value in table.entries.items()})
+    return strings
+
+
+def check_zip_version(archive, version):
+    numbers = [int(part) for part in version.split(".")] + [0]
+    faults = []
+    for name, image in executables(archive).items():
+        strings = version_strings(image)
+        expected = {"FileVersion": version, "ProductVersion": version, "OriginalFilename": name,
+                    "ProductName": "Console GPU helpers"}
+        faults += [f"{name}: {key} is {strings.get(key)!r}, not {value!r}"
+                   for key, value in expected.items() if strings.get(key) != value]
+        faults += [f"{name}: no {key}" for key in ("FileDescription", "LegalCopyright")
+                   if not strings.get(key)]
+        fixed = getattr(image, "VS_FIXEDFILEINFO", [None])[0]
+        if fixed is None or (fixed.FileVersionMS, fixed.FileVersionLS) != (
+                numbers[0] << 16 | numbers[1], numbers[2] << 16 | numbers[3]):
+            faults.append(f"{name}: the fixed file version is not {version}")
+    return faults
+
+
+def check_folder(folder, *names):
+    present = sorted(os.listdir(folder))
+    return [f"{folder} holds {present}, not {sorted(names)}"] if present != sorted(names) else []
+
+
+def deb_field(package, field):
+    return subprocess.run(["dpkg-deb", "-f", package, field], check=True, capture_output=True,
+                          text=True).stdout.strip()
+
+
+def check_deb(package, version, root):
+    shutil.rmtree(root, ignore_errors=True)
+    subprocess.run(["dpkg-deb", "-x", package, root], check=True)
+    installed = sorted(os.path.relpath(os.path.join(folder, name), root)
+                       for folder, _, names in os.walk(root) for name in names)
+    faults = [f"installs {installed}, not {sorted(DEB_FILES)}"] if installed != sorted(DEB_FILES) else []
+    depends = {item.split()[0] for item in deb_field(package, "Depends").split(",") if item.strip()}
+    if "libze1" not in depends:
+        faults.append(f"does not depend on libze1: {sorted(depends)}")
+    faults += [f"{field} is {deb_field(package, field)!r}, not {value!r}"
+               for field, value in (("Package", "zeprobe"), ("Version", version))
+               if deb_field(package, field) != value]
+    program = os.path.join(root, "usr/bin/zeprobe")
+    if os.path.exists(program) and not os.access(program, os.X_OK):
+        faults.append("usr/bin/zeprobe is not executable")
+    manual = os.path.join(root, "usr/share/man/man1/zeprobe.1.gz")
+    titles = [line for line in gzip.open(manual, "rt") if line.startswith(".TH ")] if os.path.exists(manual) else []
+    if os.path.exists(manual) and not (titles and f" {version}\"" in titles[0]):
+        faults.append(f"the man page's title line does not carry version {version}")
+    return faults
+
+
+def run_quietly(command, cwd=None):
+    result = subprocess.run(command, cwd=cwd, capture_output=True, text=True)
+    if result.returncode != 0:
+        sys.exit(f"{' '.join(command)} failed:\n{result.stdout}{result.stderr}")
+
+
+def differing_entries(first, second):
+    if not first.endswith(".zip"):
+        return ""
+    one, other = zip_files(first), zip_files(second)
+    return ", ".join(sorted(name for name in one.keys() | other.keys()
+                            if one.get(name) != other.get(name)))
+
+
+def check_rebuild(cmake, source, preset, first, second, package, *targets):
+    run_quietly([cmake, "-S", source, "--preset", preset, "-B", second,
+                 "-DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON"])
+    run_quietly([cmake, "--build", second, "-j", "2", "--target", *targets])
+    cpack = os.path.join(os.path.dirname(cmake), "cpack")
+    run_quietly([cpack, "--config", os.path.join(second, "CPackConfig.cmake")], cwd=second)
+    compared = [os.path.join("bin", name) for name in sorted(os.listdir(os.path.join(first, "bin")))]
+    compared.append(os.path.join("package", package))
+    faults = []
+    for path in compared:
+        one, other = os.path.join(first, path), os.path.join(second, path)
+        if not os.path.exists(other) or open(one, "rb").read() != open(other, "rb").read():
+            entries = differing_entries(one, other) if os.path.exists(other) else "missing"
+            faults.append(f"{path} differs between {first} and {second}"
+                          + (f" ({entries})" if entries else ""))
+        else:
+            print(f"same bytes: {path}")
+    return faults
+
+
+CHECKS = {"folder": check_folder, "zip-contents": check_zip_contents,
+          "zip-imports": check_zip_imports, "zip-hardening": check_zip_hardening,
+          "zip-version": check_zip_version, "deb": check_deb, "rebuild": check_rebuild}
+
+
+def main():
+    check, *arguments = sys.argv[1:]
+    faults = CHECKS[check](*arguments)
+    if faults:
+        sys.exit("\n".join(faults))
+
+
+if __name__ == "__main__":
+    main()
