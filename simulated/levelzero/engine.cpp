@@ -1,4 +1,4 @@
-#include "engine.hpp"
+#include "engine.h"
 
 #include <algorithm>
 #include <chrono>
@@ -8,9 +8,9 @@
 #include <type_traits>
 #include <utility>
 
-#include "scenario.hpp"
+#include "scenario.h"
 
-namespace zesim {
+namespace simulated::levelzero {
 namespace {
 
 struct Session {
@@ -153,9 +153,9 @@ std::optional<std::string> readTooEarly(PowerDomain& domain) {
 }
 
 }  // namespace
-}  // namespace zesim
+}  // namespace simulated::levelzero
 
-using namespace zesim;
+using namespace simulated::levelzero;
 
 ze_result_t ZE_APICALL zeInit(ze_init_flags_t flags) {
   Session& current = session();

@@ -1,4 +1,4 @@
-#include "scenario.hpp"
+#include "scenario.h"
 
 #include <algorithm>
 #include <cstring>
@@ -9,7 +9,7 @@
 
 #include "../whole_file.hpp"
 
-namespace zesim {
+namespace simulated::levelzero {
 
 std::optional<std::uint32_t> Behaviour::injectedResult(Call call) {
   const std::uint32_t number = ++calls_[index(call)];
@@ -383,4 +383,4 @@ Scenario loadScenarioFile(const std::string& path) {
   return parseScenario(*text);
 }
 
-}  // namespace zesim
+}  // namespace simulated::levelzero

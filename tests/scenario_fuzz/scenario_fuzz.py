@@ -724,12 +724,9 @@ def parse_strict_json(text):
     return json.loads(text, parse_constant=reject_constant, object_pairs_hook=reject_duplicates)
 
 
-ZE_FUNCTIONS = ("zeInit|zeDriverGet|zeDriverGetProperties|zeDriverGetApiVersion|zeDeviceGet|"
-                "zeDeviceGetProperties|zeDevicePciGetPropertiesExt|zesDeviceEnumMemoryModules|"
-                "zesMemoryGetProperties|zesMemoryGetState|zesDeviceEnumTemperatureSensors|"
-                "zesTemperatureGetProperties|zesTemperatureGetState|zesDeviceEnumFrequencyDomains|"
-                "zesFrequencyGetProperties|zesFrequencyGetState|zesDeviceGetCardPowerDomain|"
-                "zesPowerGetEnergyCounter|zesDeviceEnumFans|zesFanGetState")
+# The Level Zero functions that zeprobe calls, one LEVEL_ZERO_CALL(name, ...) line each.
+with open(os.path.join(HERE, "..", "..", "interfaces", "level_zero_calls.inc")) as calls:
+    ZE_FUNCTIONS = "|".join(re.findall(r"^LEVEL_ZERO_CALL\((\w+),", calls.read(), re.M))
 ZE_MESSAGES = [
     re.compile(r"(?:%s) failed: (-?[0-9]+)" % ZE_FUNCTIONS),
     re.compile(r"zesDeviceEnumTemperatureSensors failed: no temperature sensors found"),

@@ -1,7 +1,7 @@
 // Scenario files: every malformed one is refused with the place of the fault, and the forms
 // that exist for odd values (raw name bytes, non-finite numbers, scripted counts and faults on
 // the N-th call) arrive in the simulated machine as written.
-#include "scenario.hpp"
+#include "scenario.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-namespace zesim {
+namespace simulated::levelzero {
 namespace {
 
 std::string oneDevice(const std::string& deviceFields) {
@@ -132,4 +132,4 @@ TEST(Behaviour, GivenScriptedCounts_WhenResolving_ThenReportedIsFreeAndFilledNev
 }
 
 }  // namespace
-}  // namespace zesim
+}  // namespace simulated::levelzero

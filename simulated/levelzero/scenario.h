@@ -17,18 +17,18 @@
 #include <string_view>
 #include <vector>
 
-namespace zesim {
+namespace simulated::levelzero {
 
 // Every function the simulation answers; faults and enumeration counts are keyed by these.
 enum class Call {
-#define LEVEL_ZERO_CALL(name) name,
+#define LEVEL_ZERO_CALL(name, ...) name,
 #include "level_zero_calls.inc"
 #undef LEVEL_ZERO_CALL
 };
 
 // The functions' names, in the order of Call.
 inline constexpr std::string_view kCallNames[] = {
-#define LEVEL_ZERO_CALL(name) #name,
+#define LEVEL_ZERO_CALL(name, ...) #name,
 #include "level_zero_calls.inc"
 #undef LEVEL_ZERO_CALL
 };
@@ -141,4 +141,4 @@ constexpr std::size_t kMaxListLength = 1024;
 Scenario parseScenario(const std::string& text);
 Scenario loadScenarioFile(const std::string& path);
 
-}  // namespace zesim
+}  // namespace simulated::levelzero

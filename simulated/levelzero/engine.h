@@ -1,5 +1,5 @@
-// The simulation answers the 20 Level Zero functions that zeprobe calls, defined in
-// engine.cpp under the vendor's own names and signatures (as declared by ze_api.h and
+// The simulation answers the Level Zero functions of interfaces/level_zero_calls.inc, defined
+// in engine.cpp under the vendor's own names and signatures (as declared by ze_api.h and
 // zes_api.h). The Linux face puts them into the loader's dispatch tables and keeps them out of
 // its exports; on Windows, where the headers declare them dllexport, they are the exports of
 // the stand-in ze_loader.dll.
@@ -19,7 +19,7 @@
 #include <optional>
 #include <string>
 
-namespace zesim {
+namespace simulated::levelzero {
 
 // Reads a variable of the process environment; each face supplies its own.
 std::optional<std::string> environmentValue(const char* name);
@@ -28,4 +28,4 @@ std::optional<std::string> environmentValue(const char* name);
 // did not, or nothing; checked at zeInit, each face supplies its own.
 std::optional<std::string> processSetupProblem();
 
-}  // namespace zesim
+}  // namespace simulated::levelzero
