@@ -190,13 +190,13 @@ Behaviour behaviourOf(const json& object, const std::string& path, Calls faultab
 
 MemoryModule parseMemoryModule(const json& value, const std::string& path) {
   requireObject(value, path,
-                {"location", "physicalSize", "busWidth", "numChannels", "size", "free", "fail"});
+                {"location", "physical_size", "bus_width", "num_channels", "size", "free", "fail"});
   MemoryModule module{
       behaviourOf(value, path, {Call::zesMemoryGetProperties, Call::zesMemoryGetState}), {}, {}};
   module.properties.location = enumField<zes_mem_loc_t>(value, "location", path);
-  module.properties.physicalSize = integerField<std::uint64_t>(value, "physicalSize", path);
-  module.properties.busWidth = integerField<std::int32_t>(value, "busWidth", path);
-  module.properties.numChannels = integerField<std::int32_t>(value, "numChannels", path);
+  module.properties.physicalSize = integerField<std::uint64_t>(value, "physical_size", path);
+  module.properties.busWidth = integerField<std::int32_t>(value, "bus_width", path);
+  module.properties.numChannels = integerField<std::int32_t>(value, "num_channels", path);
   module.state.size = integerField<std::uint64_t>(value, "size", path);
   module.state.free = integerField<std::uint64_t>(value, "free", path);
   return module;
@@ -232,11 +232,11 @@ zes_power_energy_counter_t parseEnergySample(const json& value, const std::strin
 }
 
 PowerDomain parsePowerDomain(const json& value, const std::string& path) {
-  requireObject(value, path, {"energySamples", "fail"});
+  requireObject(value, path, {"energy_samples", "fail"});
   PowerDomain domain{
       behaviourOf(value, path, {Call::zesPowerGetEnergyCounter}),
-      listField<zes_power_energy_counter_t>(value, "energySamples", path, parseEnergySample)};
-  if (domain.samples.empty()) fail(member(path, "energySamples"), "needs at least one sample");
+      listField<zes_power_energy_counter_t>(value, "energy_samples", path, parseEnergySample)};
+  if (domain.samples.empty()) fail(member(path, "energy_samples"), "needs at least one sample");
   return domain;
 }
 
@@ -246,15 +246,15 @@ Fan parseFan(const json& value, const std::string& path) {
           integerField<std::int32_t>(value, "speed", path)};
 }
 
-// "name" holds the name as text; "nameHex" holds its raw bytes, for names that are not UTF-8.
+// "name" holds the name as text; "name_hex" holds its raw bytes, for names that are not UTF-8.
 void readDeviceName(const json& value, const std::string& path,
                     ze_device_properties_t& properties) {
-  if (value.contains("name") && value.contains("nameHex")) {
-    fail(path, "\"name\" and \"nameHex\" exclude each other");
+  if (value.contains("name") && value.contains("name_hex")) {
+    fail(path, "\"name\" and \"name_hex\" exclude each other");
   }
   const std::string name =
-      value.contains("nameHex")
-          ? bytesFromHex(textField(value, "nameHex", path), member(path, "nameHex"))
+      value.contains("name_hex")
+          ? bytesFromHex(textField(value, "name_hex", path), member(path, "name_hex"))
           : textField(value, "name", path);
   if (name.size() > sizeof properties.name) fail(path, "name longer than 256 bytes");
   std::memcpy(properties.name, name.data(), name.size());
@@ -273,9 +273,9 @@ ze_device_uuid_t parseUuid(const json& value, const std::string& path) {
 
 ze_pci_address_ext_t parsePciAddress(const json& device, const std::string& devicePath) {
   ze_pci_address_ext_t address{};
-  const auto found = device.find("pciAddress");
+  const auto found = device.find("pci_address");
   if (found == device.end()) return address;
-  const std::string path = member(devicePath, "pciAddress");
+  const std::string path = member(devicePath, "pci_address");
   requireObject(*found, path, {"domain", "bus", "device", "function"});
   address.domain = integerField<std::uint32_t>(*found, "domain", path);
   address.bus = integerField<std::uint32_t>(*found, "bus", path);
@@ -286,9 +286,9 @@ ze_pci_address_ext_t parsePciAddress(const json& device, const std::string& devi
 
 Device parseDevice(const json& value, const std::string& path) {
   requireObject(value, path,
-                {"type", "name", "nameHex", "vendorId", "deviceId", "flags", "uuid", "pciAddress",
-                 "memoryModules", "temperatureSensors", "frequencyDomains", "cardPowerDomain",
-                 "fans", "fail", "counts"});
+                {"type", "name", "name_hex", "vendor_id", "device_id", "flags", "uuid",
+                 "pci_address", "memory_modules", "temperature_sensors", "frequency_domains",
+                 "card_power_domain", "fans", "fail", "counts"});
   Device device{
       behaviourOf(value, path,
                   {Call::zeDeviceGetProperties, Call::zeDevicePciGetPropertiesExt,
@@ -306,19 +306,19 @@ Device parseDevice(const json& value, const std::string& path) {
       {}};
   device.properties.type = enumField<ze_device_type_t>(value, "type", path);
   readDeviceName(value, path, device.properties);
-  device.properties.vendorId = integerField<std::uint32_t>(value, "vendorId", path);
-  device.properties.deviceId = integerField<std::uint32_t>(value, "deviceId", path);
+  device.properties.vendorId = integerField<std::uint32_t>(value, "vendor_id", path);
+  device.properties.deviceId = integerField<std::uint32_t>(value, "device_id", path);
   device.properties.flags = integerField<std::uint32_t>(value, "flags", path);
   device.properties.uuid = parseUuid(value, path);
   device.pci.address = parsePciAddress(value, path);
-  device.memoryModules = listField<MemoryModule>(value, "memoryModules", path, parseMemoryModule);
+  device.memoryModules = listField<MemoryModule>(value, "memory_modules", path, parseMemoryModule);
   device.temperatureSensors =
-      listField<TemperatureSensor>(value, "temperatureSensors", path, parseTemperatureSensor);
+      listField<TemperatureSensor>(value, "temperature_sensors", path, parseTemperatureSensor);
   device.frequencyDomains =
-      listField<FrequencyDomain>(value, "frequencyDomains", path, parseFrequencyDomain);
-  if (value.contains("cardPowerDomain")) {
+      listField<FrequencyDomain>(value, "frequency_domains", path, parseFrequencyDomain);
+  if (value.contains("card_power_domain")) {
     device.cardPowerDomain =
-        parsePowerDomain(value["cardPowerDomain"], member(path, "cardPowerDomain"));
+        parsePowerDomain(value["card_power_domain"], member(path, "card_power_domain"));
   }
   device.fans = listField<Fan>(value, "fans", path, parseFan);
   return device;
@@ -337,20 +337,20 @@ std::optional<std::uint32_t> versionPart(const std::string& digits) {
 
 // "major.minor", each a decimal number from 0 to 65535.
 std::uint32_t parseApiVersion(const json& value, const std::string& path) {
-  const std::string text = textField(value, "apiVersion", path);
+  const std::string text = textField(value, "api_version", path);
   if (text.empty()) return ZE_API_VERSION_1_0;
   const std::size_t point = text.find('.');
   const auto major = versionPart(text.substr(0, point));
   const auto minor =
       point == std::string::npos ? std::nullopt : versionPart(text.substr(point + 1));
   if (!major || !minor) {
-    fail(member(path, "apiVersion"), "expected \"major.minor\" with numbers up to 65535");
+    fail(member(path, "api_version"), "expected \"major.minor\" with numbers up to 65535");
   }
   return ZE_MAKE_VERSION(*major, *minor);
 }
 
 Driver parseDriver(const json& value, const std::string& path) {
-  requireObject(value, path, {"driverVersion", "apiVersion", "devices", "fail", "counts"});
+  requireObject(value, path, {"driver_version", "api_version", "devices", "fail", "counts"});
   Driver driver{
       behaviourOf(value, path,
                   {Call::zeDriverGetProperties, Call::zeDriverGetApiVersion, Call::zeDeviceGet},
@@ -358,7 +358,7 @@ Driver parseDriver(const json& value, const std::string& path) {
       {},
       parseApiVersion(value, path),
       listField<Device>(value, "devices", path, parseDevice)};
-  driver.properties.driverVersion = integerField<std::uint32_t>(value, "driverVersion", path);
+  driver.properties.driverVersion = integerField<std::uint32_t>(value, "driver_version", path);
   return driver;
 }
 
