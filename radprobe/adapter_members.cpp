@@ -4,6 +4,8 @@
 #include "report_lines.h"
 #include "text_format.h"
 
+namespace radprobe {
+
 namespace {
 
 std::string hexPadded(int value, std::size_t minimumWidth) {
@@ -99,3 +101,5 @@ void writeBiosMembers(std::ostream& out, adl::Context context, int adapterIndex)
   writeStringMember(out, "bios_version", fieldText(bios.strVersion));
   writeStringMember(out, "bios_date", fieldText(bios.strDate));
 }
+
+}  // namespace radprobe

@@ -5,7 +5,9 @@
 #include <ostream>
 #include <string>
 
-#include "adl_types.h"
+#include "adl_abi.h"
+
+namespace radprobe {
 
 // "bb:dd.f" in lower-case hexadecimal; a longer number is written in full.
 std::string pciAddress(int bus, int device, int function);
@@ -19,3 +21,5 @@ void writeIdentityMembers(std::ostream& out, const adl::AdapterInfo& adapter);
 void writeAsicTypes(std::ostream& out, adl::Context context, int adapterIndex);
 void writeMemoryMembers(std::ostream& out, adl::Context context, int adapterIndex);
 void writeBiosMembers(std::ostream& out, adl::Context context, int adapterIndex);
+
+}  // namespace radprobe

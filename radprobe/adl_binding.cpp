@@ -5,7 +5,9 @@
 #include <stdexcept>
 #include <string>
 
-#include "display_library.h"
+#include "platform.h"
+
+namespace radprobe {
 
 AdlEntryPoints adlApi{};
 
@@ -35,28 +37,11 @@ void loadAdlApi() {
                              std::to_string(library.error));
   }
   void* module = library.address;
-  bindAdlEntry(module, "ADL2_Main_Control_Create", adlApi.ADL2_Main_Control_Create);
-  bindAdlEntry(module, "ADL2_Main_Control_Destroy", adlApi.ADL2_Main_Control_Destroy);
-  bindAdlEntry(module, "ADL2_Graphics_VersionsX2_Get", adlApi.ADL2_Graphics_VersionsX2_Get);
-  bindAdlEntry(module, "ADL2_Adapter_NumberOfAdapters_Get",
-               adlApi.ADL2_Adapter_NumberOfAdapters_Get);
-  bindAdlEntry(module, "ADL2_Adapter_AdapterInfo_Get", adlApi.ADL2_Adapter_AdapterInfo_Get);
-  bindAdlEntry(module, "ADL2_Adapter_MemoryInfo_Get", adlApi.ADL2_Adapter_MemoryInfo_Get);
-  bindAdlEntry(module, "ADL2_Adapter_VideoBiosInfo_Get", adlApi.ADL2_Adapter_VideoBiosInfo_Get);
-  bindAdlEntry(module, "ADL2_Overdrive_Caps", adlApi.ADL2_Overdrive_Caps);
-  bindAdlEntry(module, "ADL2_Overdrive5_Temperature_Get", adlApi.ADL2_Overdrive5_Temperature_Get);
-  bindAdlEntry(module, "ADL2_Overdrive5_FanSpeed_Get", adlApi.ADL2_Overdrive5_FanSpeed_Get);
-  // Never called, but a library without it is not one radprobe was written for.
-  resolveAdlEntry(module, "ADL2_Overdrive5_FanSpeedInfo_Get");
-  bindAdlEntry(module, "ADL2_Overdrive5_CurrentActivity_Get",
-               adlApi.ADL2_Overdrive5_CurrentActivity_Get);
-  bindAdlEntry(module, "ADL2_Overdrive6_CurrentPower_Get", adlApi.ADL2_Overdrive6_CurrentPower_Get);
-  bindAdlEntry(module, "ADL2_New_QueryPMLogData_Get", adlApi.ADL2_New_QueryPMLogData_Get);
-  bindAdlEntry(module, "ADL2_Overdrive8_Init_SettingX2_Get",
-               adlApi.ADL2_Overdrive8_Init_SettingX2_Get);
-  bindAdlEntry(module, "ADL2_Overdrive8_Init_Setting_Get", adlApi.ADL2_Overdrive8_Init_Setting_Get);
-  bindAdlEntry(module, "ADL2_GPUVMPageSize_Info_Set", adlApi.ADL2_GPUVMPageSize_Info_Set);
-  bindAdlEntry(module, "ADL2_Adapter_ASICFamilyType_Get", adlApi.ADL2_Adapter_ASICFamilyType_Get);
+  // In the list's order: each entry point is resolved and kept in its slot of the table, but
+  // one that radprobe only requires is resolved and then dropped.
+#define ADL_ENTRY_POINT(name, parameters) bindAdlEntry(module, #name, adlApi.name);
+#define ADL_ENTRY_POINT_RESOLVED_ONLY(name, parameters) resolveAdlEntry(module, #name);
+#include "adl_entry_points.inc"
 }
 
 void* adlAlloc(int size) {
@@ -119,3 +104,5 @@ void checkAdl(int result, const char* function, int line) {
 void FreeDeleter::operator()(void* memory) const {
   std::free(memory);
 }
+
+}  // namespace radprobe

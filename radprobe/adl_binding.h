@@ -2,32 +2,22 @@
 // handed to it, and the vocabulary for its result codes.
 #pragma once
 
-#include "adl_types.h"
+#include "adl_abi.h"
 
-// The entry points radprobe calls, filled once by loadAdlApi before any call.
+namespace radprobe {
+
+// The entry points radprobe keeps (adl_entry_points.inc), filled once by loadAdlApi before any
+// call.
 struct AdlEntryPoints {
-  adl::ADL2_Main_Control_Create_t ADL2_Main_Control_Create;
-  adl::ADL2_Main_Control_Destroy_t ADL2_Main_Control_Destroy;
-  adl::ADL2_Graphics_VersionsX2_Get_t ADL2_Graphics_VersionsX2_Get;
-  adl::ADL2_Adapter_NumberOfAdapters_Get_t ADL2_Adapter_NumberOfAdapters_Get;
-  adl::ADL2_Adapter_AdapterInfo_Get_t ADL2_Adapter_AdapterInfo_Get;
-  adl::ADL2_Adapter_MemoryInfo_Get_t ADL2_Adapter_MemoryInfo_Get;
-  adl::ADL2_Adapter_VideoBiosInfo_Get_t ADL2_Adapter_VideoBiosInfo_Get;
-  adl::ADL2_Overdrive_Caps_t ADL2_Overdrive_Caps;
-  adl::ADL2_Overdrive5_Temperature_Get_t ADL2_Overdrive5_Temperature_Get;
-  adl::ADL2_Overdrive5_FanSpeed_Get_t ADL2_Overdrive5_FanSpeed_Get;
-  adl::ADL2_Overdrive5_CurrentActivity_Get_t ADL2_Overdrive5_CurrentActivity_Get;
-  adl::ADL2_Overdrive6_CurrentPower_Get_t ADL2_Overdrive6_CurrentPower_Get;
-  adl::ADL2_New_QueryPMLogData_Get_t ADL2_New_QueryPMLogData_Get;
-  adl::ADL2_Overdrive8_Init_SettingX2_Get_t ADL2_Overdrive8_Init_SettingX2_Get;
-  adl::ADL2_Overdrive8_Init_Setting_Get_t ADL2_Overdrive8_Init_Setting_Get;
-  adl::ADL2_GPUVMPageSize_Info_Set_t ADL2_GPUVMPageSize_Info_Set;
-  adl::ADL2_Adapter_ASICFamilyType_Get_t ADL2_Adapter_ASICFamilyType_Get;
+#define ADL_ENTRY_POINT(name, parameters) adl::name##_t name;
+#define ADL_ENTRY_POINT_RESOLVED_ONLY(name, parameters)
+#include "adl_entry_points.inc"
 };
 
 extern AdlEntryPoints adlApi;
 
-// Loads the display library and resolves all 18 entry points; raises on the first failure.
+// Loads the display library and resolves every entry point of adl_entry_points.inc in its
+// order; raises on the first failure.
 void loadAdlApi();
 
 // Address of one export of the loaded library; raises "ADL API missing" when it is absent.
@@ -51,3 +41,5 @@ void checkAdl(int result, const char* function, int line);
 struct FreeDeleter {
   void operator()(void* memory) const;
 };
+
+}  // namespace radprobe

@@ -6,6 +6,8 @@
 #include "adl_binding.h"
 #include "report_lines.h"
 
+namespace radprobe {
+
 namespace {
 
 // The Overdrive 8 initial settings, or empty when the query does not return exactly ADL_OK.
@@ -129,3 +131,5 @@ void writeOverdriveMembers(std::ostream& out, adl::Context context, int adapterI
     writeOverdrive5Members(out, context, adapterIndex);
   }
 }
+
+}  // namespace radprobe

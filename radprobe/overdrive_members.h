@@ -6,10 +6,14 @@
 #include <optional>
 #include <ostream>
 
-#include "adl_types.h"
+#include "adl_abi.h"
+
+namespace radprobe {
 
 // Fan speed in percent of the fan's maximum RPM, the exact truncated quotient; empty when the
 // maximum is not positive.
 std::optional<std::int64_t> fanPercentFromRpm(int rpm, int maximumRpm);
 
 void writeOverdriveMembers(std::ostream& out, adl::Context context, int adapterIndex);
+
+}  // namespace radprobe

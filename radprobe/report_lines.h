@@ -7,6 +7,8 @@
 
 #include "text_format.h"
 
+namespace radprobe {
+
 template <typename Value>
 void writeMember(std::ostream& out, std::string_view key, const Value& value) {
   out << "      \"" << key << "\": " << value << ',' << std::endl;
@@ -15,3 +17,5 @@ void writeMember(std::ostream& out, std::string_view key, const Value& value) {
 inline void writeStringMember(std::ostream& out, std::string_view key, std::string_view text) {
   out << "      \"" << key << "\": \"" << escapeJsonString(text) << "\"," << std::endl;
 }
+
+}  // namespace radprobe

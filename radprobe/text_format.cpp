@@ -2,6 +2,8 @@
 
 #include <limits>
 
+namespace radprobe {
+
 namespace {
 
 bool isCSpace(char c) {
@@ -69,3 +71,5 @@ std::string escapeJsonString(std::string_view text) {
   }
   return escaped;
 }
+
+}  // namespace radprobe

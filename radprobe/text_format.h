@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+namespace radprobe {
+
 // Reads a base-10 integer from the start of the text the way strtol does: leading white
 // space and one sign are accepted and reading stops at the first non-digit. Empty when no
 // digit is read or the value does not fit a signed 32-bit integer.
@@ -22,3 +24,5 @@ std::string_view fieldText(const char (&field)[Size]) {
   while (length < Size && field[length] != '\0') ++length;
   return {field, length};
 }
+
+}  // namespace radprobe

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Benchmarks radprobe on Linux against 16 simulated adapters with every member group present,
-# beside the floor program (load the library, create and destroy the context, nothing else),
-# in one hyperfine run. Output goes to a pipe, as when a host reads the report.
+# beside the floor program (scripts/bench/radprobe_floor.cpp: load the library, create and
+# destroy the context, nothing else), in one hyperfine run. Output goes to a pipe, as when a
+# host reads the report.
 #
 #   scripts/bench-radprobe.sh [BUILD_DIR]     (default build/linux, configured from the preset)
 set -euo pipefail

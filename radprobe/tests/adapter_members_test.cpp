@@ -6,6 +6,7 @@
 #include "adl_binding.h"
 #include "overdrive_members.h"
 
+namespace radprobe {
 namespace {
 
 TEST(PciAddress, GivenBusDeviceFunction_WhenFormatting_ThenPaddedLowerCaseHexNeverCut) {
@@ -96,3 +97,4 @@ TEST(AllocateAdapterBuffer,
 }
 
 }  // namespace
+}  // namespace radprobe

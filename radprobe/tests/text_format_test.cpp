@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+namespace radprobe {
 namespace {
 
 struct ParseCase {
@@ -69,3 +70,4 @@ TEST(FieldText, GivenFieldWithNul_WhenReading_ThenStopsAtTheFirstNul) {
 }
 
 }  // namespace
+}  // namespace radprobe

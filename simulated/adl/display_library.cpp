@@ -1,10 +1,10 @@
-// The simulated display library: the 18 context-based entry points, answering from the
-// scenario file named by ADL_SIM_SCENARIO (read when the context is created) and recording
-// every call in the trace. A scenario that cannot be read, or a program that loaded the
-// library without preparing its process (program_state.h), ends the process at once with a
-// message on standard error and status 86, so a broken test setup never passes for a result.
+// The simulated display library: the context-based entry points of
+// interfaces/adl_entry_points.inc, answering from the scenario file named by ADL_SIM_SCENARIO
+// (read when the context is created) and recording every call in the trace. A scenario that
+// cannot be read, or a program that loaded the library without preparing its process
+// (program_state.h), ends the process at once (simulated::endBrokenSetUp), so a broken test
+// set-up never passes for a result.
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
@@ -20,32 +20,31 @@
 #define ADL_EXPORT __attribute__((visibility("default")))
 #endif
 
-namespace simulated_adl {
+// The library's exports, declared from the list: a definition below whose parameters differ
+// from the list does not compile. On Windows the module-definition file exports them.
+extern "C" {
+#define ADL_ENTRY_POINT(name, parameters) ADL_EXPORT int name parameters;
+#include "adl_entry_points.inc"
+}
+
+namespace simulated::adl {
 namespace {
 
-constexpr int kScenarioErrorStatus = 86;
+constexpr char kLibraryName[] = "simulated ADL";
 
 std::optional<Scenario> scenario;
-adl::MallocCallback programAlloc = nullptr;
+::adl::MallocCallback programAlloc = nullptr;
 int contextToken = 0;
 // Between a successful ADL2_Main_Control_Create and ADL2_Main_Control_Destroy; every other
 // call fails with ADL_ERR_NOT_INIT outside that span.
 bool contextLive = false;
 
-[[noreturn]] void failLoudly(const std::string& message) {
-  std::fprintf(stderr, "simulated ADL: %s\n", message.c_str());
-  std::fflush(stderr);
-  std::_Exit(kScenarioErrorStatus);
-}
-
 Scenario readConfiguredScenario() {
-  const char* path = std::getenv("ADL_SIM_SCENARIO");
-  if (!path || !*path) failLoudly("ADL_SIM_SCENARIO is not set");
-  try {
+  return readScenarioOrEnd(kLibraryName, [] {
+    const char* path = std::getenv("ADL_SIM_SCENARIO");
+    if (!path || !*path) fail(kScenarioRoot, "ADL_SIM_SCENARIO is not set");
     return loadScenarioFile(path);
-  } catch (const ScenarioError& error) {
-    failLoudly(std::string("bad scenario: ") + error.what());
-  }
+  });
 }
 
 template <typename Record>
@@ -74,20 +73,20 @@ AdapterScenario* findAdapter(int adapterIndex) {
 template <typename Fill>
 int answerForAdapter(const std::string& traceText, int adapterIndex, bool outputsGiven, Fill fill) {
   traceLine(traceText);
-  if (!contextLive) return adl::ADL_ERR_NOT_INIT;
-  if (!outputsGiven) return adl::ADL_ERR_NULL_POINTER;
+  if (!contextLive) return ::adl::ADL_ERR_NOT_INIT;
+  if (!outputsGiven) return ::adl::ADL_ERR_NULL_POINTER;
   AdapterScenario* adapter = findAdapter(adapterIndex);
-  if (!adapter) return adl::ADL_ERR_INVALID_ADL_IDX;
+  if (!adapter) return ::adl::ADL_ERR_INVALID_ADL_IDX;
   return fill(*adapter);
 }
 
 void handOverSettingList(const SettingsReply& reply, int adapterIndex,
-                         adl::ADLOD8SingleInitSetting** list) {
-  const int bytes = static_cast<int>(reply.list.size() * sizeof(adl::ADLOD8SingleInitSetting));
+                         ::adl::ADLOD8SingleInitSetting** list) {
+  const int bytes = static_cast<int>(reply.list.size() * sizeof(::adl::ADLOD8SingleInitSetting));
   void* block = programAlloc(bytes);
   if (!block) return;
   std::memcpy(block, reply.list.data(), static_cast<std::size_t>(bytes));
-  *list = static_cast<adl::ADLOD8SingleInitSetting*>(block);
+  *list = static_cast<::adl::ADLOD8SingleInitSetting*>(block);
   const std::string description =
       "Overdrive 8 setting list of adapter " + std::to_string(adapterIndex);
   watchHandedOverBlock(block, description.c_str());
@@ -96,71 +95,70 @@ void handOverSettingList(const SettingsReply& reply, int adapterIndex,
 }
 
 }  // namespace
-}  // namespace simulated_adl
+}  // namespace simulated::adl
 
-using namespace simulated_adl;
+using namespace simulated::adl;
 
 extern "C" {
 
-ADL_EXPORT int ADL2_Main_Control_Create(adl::MallocCallback callback, int enumConnectedAdapters,
-                                        adl::Context* context) {
+int ADL2_Main_Control_Create(::adl::MallocCallback callback, int enumConnectedAdapters,
+                             ::adl::Context* context) {
   traceLine(std::string("ADL2_Main_Control_Create(callback=") + (callback ? "set" : "null") +
             ", enum_connected=" + std::to_string(enumConnectedAdapters) + ")");
-  if (const char* problem = loadingProblem()) failLoudly(problem);
+  if (const char* problem = loadingProblem()) simulated::endBrokenSetUp(kLibraryName, problem);
   if (!scenario) scenario = readConfiguredScenario();
   installFreeWatch();
   if (!callback) return -11;  // ADL_ERR_INVALID_CALLBACK
-  if (!context) return adl::ADL_ERR_NULL_POINTER;
+  if (!context) return ::adl::ADL_ERR_NULL_POINTER;
   programAlloc = callback;
-  if (adl::ADL_OK <= scenario->createResult && scenario->createResult <= adl::ADL_OK_WARNING) {
+  if (::adl::ADL_OK <= scenario->createResult && scenario->createResult <= ::adl::ADL_OK_WARNING) {
     *context = &contextToken;
     contextLive = true;
   }
   return scenario->createResult;
 }
 
-ADL_EXPORT int ADL2_Main_Control_Destroy(adl::Context context) {
+int ADL2_Main_Control_Destroy(::adl::Context context) {
   traceLine(std::string("ADL2_Main_Control_Destroy(") +
             (context == &contextToken ? "context" : "unknown context") + ")");
   contextLive = false;
-  return adl::ADL_OK;
+  return ::adl::ADL_OK;
 }
 
-ADL_EXPORT int ADL2_Graphics_VersionsX2_Get(adl::Context, adl::ADLVersionsInfoX2* versions) {
+int ADL2_Graphics_VersionsX2_Get(::adl::Context, ::adl::ADLVersionsInfoX2* versions) {
   traceLine(std::string("ADL2_Graphics_VersionsX2_Get(") + zeroedFlag(versions) + ")");
-  if (!contextLive) return adl::ADL_ERR_NOT_INIT;
-  if (!versions) return adl::ADL_ERR_NULL_POINTER;
+  if (!contextLive) return ::adl::ADL_ERR_NOT_INIT;
+  if (!versions) return ::adl::ADL_ERR_NULL_POINTER;
   *versions = scenario->versions;
   return scenario->versionsResult;
 }
 
-ADL_EXPORT int ADL2_Adapter_NumberOfAdapters_Get(adl::Context, int* count) {
+int ADL2_Adapter_NumberOfAdapters_Get(::adl::Context, int* count) {
   traceLine("ADL2_Adapter_NumberOfAdapters_Get(preset=" +
             (count ? std::to_string(*count) : std::string("null")) + ")");
-  if (!contextLive) return adl::ADL_ERR_NOT_INIT;
-  if (!count) return adl::ADL_ERR_NULL_POINTER;
+  if (!contextLive) return ::adl::ADL_ERR_NOT_INIT;
+  if (!count) return ::adl::ADL_ERR_NULL_POINTER;
   *count = scenario->adapterCount;
   return scenario->adapterCountResult;
 }
 
-ADL_EXPORT int ADL2_Adapter_AdapterInfo_Get(adl::Context, adl::AdapterInfo* adapters,
-                                            int inputSizeInBytes) {
+int ADL2_Adapter_AdapterInfo_Get(::adl::Context, ::adl::AdapterInfo* adapters,
+                                 int inputSizeInBytes) {
   const std::size_t capacity =
-      inputSizeInBytes > 0 ? static_cast<std::size_t>(inputSizeInBytes) / sizeof(adl::AdapterInfo)
+      inputSizeInBytes > 0 ? static_cast<std::size_t>(inputSizeInBytes) / sizeof(::adl::AdapterInfo)
                            : 0;
   // Only the records the library may fill are checked, so a huge buffer costs no time.
   const std::size_t checked = std::min(capacity, kMaximumAdapters);
   traceLine("ADL2_Adapter_AdapterInfo_Get(bytes=" + std::to_string(inputSizeInBytes) + ", " +
             (adapters ? zeroedFlag(adapters, checked) : "null") + ")");
-  if (!contextLive) return adl::ADL_ERR_NOT_INIT;
-  if (!adapters) return adl::ADL_ERR_NULL_POINTER;
+  if (!contextLive) return ::adl::ADL_ERR_NOT_INIT;
+  if (!adapters) return ::adl::ADL_ERR_NULL_POINTER;
   const std::size_t filled = std::min(capacity, scenario->adapters.size());
   for (std::size_t i = 0; i < filled; ++i) adapters[i] = scenario->adapters[i].info;
   return scenario->adapterInfoResult;
 }
 
-ADL_EXPORT int ADL2_Adapter_MemoryInfo_Get(adl::Context, int adapterIndex,
-                                           adl::ADLMemoryInfo* memory) {
+int ADL2_Adapter_MemoryInfo_Get(::adl::Context, int adapterIndex, ::adl::ADLMemoryInfo* memory) {
   return answerForAdapter("ADL2_Adapter_MemoryInfo_Get(" + adapterArgument(adapterIndex) + ", " +
                               (memory ? zeroedFlag(memory) : "null") + ")",
                           adapterIndex, memory != nullptr, [&](const AdapterScenario& adapter) {
@@ -169,8 +167,7 @@ ADL_EXPORT int ADL2_Adapter_MemoryInfo_Get(adl::Context, int adapterIndex,
                           });
 }
 
-ADL_EXPORT int ADL2_Adapter_VideoBiosInfo_Get(adl::Context, int adapterIndex,
-                                              adl::ADLBiosInfo* bios) {
+int ADL2_Adapter_VideoBiosInfo_Get(::adl::Context, int adapterIndex, ::adl::ADLBiosInfo* bios) {
   return answerForAdapter("ADL2_Adapter_VideoBiosInfo_Get(" + adapterArgument(adapterIndex) + ", " +
                               (bios ? zeroedFlag(bios) : "null") + ")",
                           adapterIndex, bios != nullptr, [&](const AdapterScenario& adapter) {
@@ -179,8 +176,8 @@ ADL_EXPORT int ADL2_Adapter_VideoBiosInfo_Get(adl::Context, int adapterIndex,
                           });
 }
 
-ADL_EXPORT int ADL2_Overdrive_Caps(adl::Context, int adapterIndex, int* supported, int* enabled,
-                                   int* version) {
+int ADL2_Overdrive_Caps(::adl::Context, int adapterIndex, int* supported, int* enabled,
+                        int* version) {
   const bool given = supported && enabled && version;
   return answerForAdapter("ADL2_Overdrive_Caps(" + adapterArgument(adapterIndex) + ", presets=" +
                               (given ? std::to_string(*supported) + "/" + std::to_string(*enabled) +
@@ -195,9 +192,8 @@ ADL_EXPORT int ADL2_Overdrive_Caps(adl::Context, int adapterIndex, int* supporte
                           });
 }
 
-ADL_EXPORT int ADL2_Overdrive5_Temperature_Get(adl::Context, int adapterIndex,
-                                               int thermalControllerIndex,
-                                               adl::ADLTemperature* temperature) {
+int ADL2_Overdrive5_Temperature_Get(::adl::Context, int adapterIndex, int thermalControllerIndex,
+                                    ::adl::ADLTemperature* temperature) {
   return answerForAdapter(
       "ADL2_Overdrive5_Temperature_Get(" + adapterArgument(adapterIndex) +
           ", controller=" + std::to_string(thermalControllerIndex) + ", size=" +
@@ -208,9 +204,8 @@ ADL_EXPORT int ADL2_Overdrive5_Temperature_Get(adl::Context, int adapterIndex,
       });
 }
 
-ADL_EXPORT int ADL2_Overdrive5_FanSpeed_Get(adl::Context, int adapterIndex,
-                                            int thermalControllerIndex,
-                                            adl::ADLFanSpeedValue* fanSpeed) {
+int ADL2_Overdrive5_FanSpeed_Get(::adl::Context, int adapterIndex, int thermalControllerIndex,
+                                 ::adl::ADLFanSpeedValue* fanSpeed) {
   return answerForAdapter("ADL2_Overdrive5_FanSpeed_Get(" + adapterArgument(adapterIndex) +
                               ", controller=" + std::to_string(thermalControllerIndex) +
                               (fanSpeed ? ", type=" + std::to_string(fanSpeed->iSpeedType) +
@@ -220,7 +215,7 @@ ADL_EXPORT int ADL2_Overdrive5_FanSpeed_Get(adl::Context, int adapterIndex,
                               ")",
                           adapterIndex, fanSpeed != nullptr, [&](const AdapterScenario& adapter) {
                             const ValueReply& reply =
-                                fanSpeed->iSpeedType == adl::ADL_DL_FANCTRL_SPEED_TYPE_RPM
+                                fanSpeed->iSpeedType == ::adl::ADL_DL_FANCTRL_SPEED_TYPE_RPM
                                     ? adapter.fanRpm
                                     : adapter.fanPercent;
                             fanSpeed->iFanSpeed = reply.value;
@@ -228,13 +223,13 @@ ADL_EXPORT int ADL2_Overdrive5_FanSpeed_Get(adl::Context, int adapterIndex,
                           });
 }
 
-ADL_EXPORT int ADL2_Overdrive5_FanSpeedInfo_Get(adl::Context, int adapterIndex, int, void*) {
+int ADL2_Overdrive5_FanSpeedInfo_Get(::adl::Context, int adapterIndex, int, void*) {
   traceLine("ADL2_Overdrive5_FanSpeedInfo_Get(" + adapterArgument(adapterIndex) + ")");
-  return adl::ADL_ERR_NOT_SUPPORTED;
+  return ::adl::ADL_ERR_NOT_SUPPORTED;
 }
 
-ADL_EXPORT int ADL2_Overdrive5_CurrentActivity_Get(adl::Context, int adapterIndex,
-                                                   adl::ADLPMActivity* activity) {
+int ADL2_Overdrive5_CurrentActivity_Get(::adl::Context, int adapterIndex,
+                                        ::adl::ADLPMActivity* activity) {
   return answerForAdapter("ADL2_Overdrive5_CurrentActivity_Get(" + adapterArgument(adapterIndex) +
                               ", " + (activity ? zeroedFlag(activity) : "null") + ")",
                           adapterIndex, activity != nullptr, [&](const AdapterScenario& adapter) {
@@ -243,8 +238,7 @@ ADL_EXPORT int ADL2_Overdrive5_CurrentActivity_Get(adl::Context, int adapterInde
                           });
 }
 
-ADL_EXPORT int ADL2_Overdrive6_CurrentPower_Get(adl::Context, int adapterIndex, int powerType,
-                                                int* value) {
+int ADL2_Overdrive6_CurrentPower_Get(::adl::Context, int adapterIndex, int powerType, int* value) {
   return answerForAdapter("ADL2_Overdrive6_CurrentPower_Get(" + adapterArgument(adapterIndex) +
                               ", type=" + std::to_string(powerType) + ")",
                           adapterIndex, value != nullptr, [&](const AdapterScenario& adapter) {
@@ -253,8 +247,7 @@ ADL_EXPORT int ADL2_Overdrive6_CurrentPower_Get(adl::Context, int adapterIndex, 
                           });
 }
 
-ADL_EXPORT int ADL2_New_QueryPMLogData_Get(adl::Context, int adapterIndex,
-                                           adl::ADLPMLogDataOutput* data) {
+int ADL2_New_QueryPMLogData_Get(::adl::Context, int adapterIndex, ::adl::ADLPMLogDataOutput* data) {
   return answerForAdapter("ADL2_New_QueryPMLogData_Get(" + adapterArgument(adapterIndex) + ", " +
                               (data ? zeroedFlag(data) : "null") + ")",
                           adapterIndex, data != nullptr, [&](const AdapterScenario& adapter) {
@@ -263,9 +256,9 @@ ADL_EXPORT int ADL2_New_QueryPMLogData_Get(adl::Context, int adapterIndex,
                           });
 }
 
-ADL_EXPORT int ADL2_Overdrive8_Init_SettingX2_Get(adl::Context, int adapterIndex, int* capabilities,
-                                                  int* numberOfFeatures,
-                                                  adl::ADLOD8SingleInitSetting** list) {
+int ADL2_Overdrive8_Init_SettingX2_Get(::adl::Context, int adapterIndex, int* capabilities,
+                                       int* numberOfFeatures,
+                                       ::adl::ADLOD8SingleInitSetting** list) {
   const bool given = capabilities && numberOfFeatures && list;
   return answerForAdapter(
       "ADL2_Overdrive8_Init_SettingX2_Get(" + adapterArgument(adapterIndex) +
@@ -283,21 +276,19 @@ ADL_EXPORT int ADL2_Overdrive8_Init_SettingX2_Get(adl::Context, int adapterIndex
       });
 }
 
-ADL_EXPORT int ADL2_Overdrive8_Init_Setting_Get(adl::Context, int adapterIndex,
-                                                adl::ADLOD8InitSetting*) {
+int ADL2_Overdrive8_Init_Setting_Get(::adl::Context, int adapterIndex, ::adl::ADLOD8InitSetting*) {
   traceLine("ADL2_Overdrive8_Init_Setting_Get(" + adapterArgument(adapterIndex) + ")");
-  return adl::ADL_ERR_NOT_SUPPORTED;
+  return ::adl::ADL_ERR_NOT_SUPPORTED;
 }
 
-ADL_EXPORT int ADL2_GPUVMPageSize_Info_Set(adl::Context, int adapterIndex, int pageSizeType) {
+int ADL2_GPUVMPageSize_Info_Set(::adl::Context, int adapterIndex, int pageSizeType) {
   return answerForAdapter("ADL2_GPUVMPageSize_Info_Set(" + adapterArgument(adapterIndex) +
                               ", page_size=" + std::to_string(pageSizeType) + ")",
                           adapterIndex, true,
                           [](const AdapterScenario& adapter) { return adapter.pageSize.result; });
 }
 
-ADL_EXPORT int ADL2_Adapter_ASICFamilyType_Get(adl::Context, int adapterIndex, int* asicTypes,
-                                               int* valids) {
+int ADL2_Adapter_ASICFamilyType_Get(::adl::Context, int adapterIndex, int* asicTypes, int* valids) {
   const bool given = asicTypes && valids;
   return answerForAdapter("ADL2_Adapter_ASICFamilyType_Get(" + adapterArgument(adapterIndex) +
                               ", presets=" +

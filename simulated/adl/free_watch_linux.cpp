@@ -6,12 +6,12 @@
 extern "C" void __libc_free(void* block);
 
 extern "C" __attribute__((visibility("default"))) void free(void* block) {
-  simulated_adl::noteFree(block);
+  simulated::adl::noteFree(block);
   __libc_free(block);
 }
 
-namespace simulated_adl {
+namespace simulated::adl {
 
 void installFreeWatch() {}
 
-}  // namespace simulated_adl
+}  // namespace simulated::adl

@@ -7,7 +7,7 @@
 
 #include "trace.h"
 
-namespace simulated_adl {
+namespace simulated::adl {
 namespace {
 
 using FreeFunction = void (*)(void*);
@@ -53,4 +53,4 @@ void installFreeWatch() {
   }
 }
 
-}  // namespace simulated_adl
+}  // namespace simulated::adl

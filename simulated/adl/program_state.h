@@ -4,7 +4,7 @@
 
 #include <optional>
 
-namespace simulated_adl {
+namespace simulated::adl {
 
 // The size in bytes of the program's standard output when that is a regular file (empty for
 // a pipe or a terminal): how much of its output the program has flushed so far.
@@ -14,4 +14,4 @@ std::optional<long long> standardOutputFileSize();
 // left undone (on Windows: system error dialogs still switched on).
 const char* loadingProblem();
 
-}  // namespace simulated_adl
+}  // namespace simulated::adl

@@ -3,7 +3,7 @@
 
 #include "program_state.h"
 
-namespace simulated_adl {
+namespace simulated::adl {
 
 std::optional<long long> standardOutputFileSize() {
   struct stat status {};
@@ -16,4 +16,4 @@ const char* loadingProblem() {
   return nullptr;
 }
 
-}  // namespace simulated_adl
+}  // namespace simulated::adl

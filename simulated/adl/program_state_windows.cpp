@@ -2,7 +2,7 @@
 
 #include "program_state.h"
 
-namespace simulated_adl {
+namespace simulated::adl {
 namespace {
 
 constexpr UINT kDialogsOff = SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX;
@@ -27,4 +27,4 @@ const char* loadingProblem() {
   return "the program loaded the library with system error dialogs switched on";
 }
 
-}  // namespace simulated_adl
+}  // namespace simulated::adl

@@ -1,219 +1,154 @@
 #include "scenario.h"
 
 #include <algorithm>
-#include <cstring>
-#include <initializer_list>
-#include <limits>
-#include <nlohmann/json.hpp>
+#include <cstdint>
 #include <string_view>
+#include <utility>
 
-#include "../whole_file.hpp"
-
-namespace simulated_adl {
+namespace simulated::adl {
 namespace {
 
-using Json = nlohmann::json;
-
-[[noreturn]] void fail(const std::string& where, const std::string& problem) {
-  throw ScenarioError(where + ": " + problem);
+int int32Field(const Json& object, std::string_view key, const std::string& place,
+               int fallback = 0) {
+  return integerField<std::int32_t>(object, key, place, fallback);
 }
 
-const Json& objectAt(const Json& parent, const std::string& key, const std::string& where) {
-  const Json& value = parent.at(key);
-  if (!value.is_object()) fail(where + "." + key, "must be an object");
-  return value;
+int resultField(const Json& group, const std::string& place) {
+  return int32Field(group, "result", place, ::adl::ADL_OK);
 }
 
-// Every key of the object must be one of the known ones, so that a misspelt key is an error
-// instead of a silently ignored line.
-void requireKnownKeys(const Json& object, std::initializer_list<std::string_view> known,
-                      const std::string& where) {
-  for (const auto& item : object.items()) {
-    if (std::find(known.begin(), known.end(), item.key()) == known.end()) {
-      fail(where, "unknown key \"" + item.key() + "\"");
-    }
-  }
+// A text field of a vendor structure: a string or {"hex": "..."} (bytesValue) of at most the
+// field's size. Left as it is (zero-filled) when the key is absent.
+template <std::size_t Size>
+void textField(const Json& object, std::string_view key, char (&field)[Size],
+               const std::string& place) {
+  const auto found = object.find(key);
+  if (found == object.end()) return;
+  const std::string keyPlace = member(place, key);
+  copyToField(bytesValue(*found, keyPlace), field, keyPlace);
 }
 
-long long integerIn(const Json& value, long long minimum, long long maximum,
-                    const std::string& where) {
-  const bool inRange =
-      (value.is_number_integer() && value.is_number_unsigned())
-          ? value.get<unsigned long long>() <= static_cast<unsigned long long>(maximum)
-          : value.is_number_integer() && value.get<long long>() >= minimum &&
-                value.get<long long>() <= maximum;
-  if (!inRange) {
-    fail(where,
-         "must be an integer from " + std::to_string(minimum) + " to " + std::to_string(maximum));
-  }
-  return value.is_number_unsigned() ? static_cast<long long>(value.get<unsigned long long>())
-                                    : value.get<long long>();
+void readAdapterInfo(const Json& adapter, ::adl::AdapterInfo& info, const std::string& place) {
+  info.iAdapterIndex = int32Field(adapter, "index", place);
+  textField(adapter, "udid", info.strUDID, place);
+  info.iBusNumber = int32Field(adapter, "bus", place);
+  info.iDeviceNumber = int32Field(adapter, "device", place);
+  info.iFunctionNumber = int32Field(adapter, "function", place);
+  info.iVendorID = int32Field(adapter, "vendor_id", place, ::adl::AMD_VENDOR_ID);
+  textField(adapter, "name", info.strAdapterName, place);
+  textField(adapter, "display_name", info.strDisplayName, place);
+  info.iPresent = int32Field(adapter, "present", place, 1);
+  info.iExist = int32Field(adapter, "exist", place, 1);
+  textField(adapter, "driver_path", info.strDriverPath, place);
+  textField(adapter, "driver_path_ext", info.strDriverPathExt, place);
+  textField(adapter, "pnp_string", info.strPNPString, place);
+  info.iOSDisplayIndex = int32Field(adapter, "os_display_index", place);
 }
 
-int int32At(const Json& object, const char* key, int fallback, const std::string& where) {
-  if (!object.contains(key)) return fallback;
-  return static_cast<int>(integerIn(object[key], std::numeric_limits<int>::min(),
-                                    std::numeric_limits<int>::max(), where + "." + key));
+// Readers of the per-adapter groups: each takes the group's value, the adapter to fill and
+// the group's place.
+void readAsicFamily(const Json& group, AdapterScenario& adapter, const std::string& place) {
+  requireObject(group, place, {"result", "types", "valids"});
+  adapter.asicFamily = {resultField(group, place), int32Field(group, "types", place),
+                        int32Field(group, "valids", place)};
 }
 
-long long int64At(const Json& object, const char* key, const std::string& where) {
-  if (!object.contains(key)) return 0;
-  return integerIn(object[key], std::numeric_limits<long long>::min(),
-                   std::numeric_limits<long long>::max(), where + "." + key);
+void readMemory(const Json& group, AdapterScenario& adapter, const std::string& place) {
+  requireObject(group, place, {"result", "size", "type", "bandwidth"});
+  adapter.memory.result = resultField(group, place);
+  adapter.memory.memory.iMemorySize = integerField<long long>(group, "size", place);
+  textField(group, "type", adapter.memory.memory.strMemoryType, place);
+  adapter.memory.memory.iMemoryBandwidth = integerField<long long>(group, "bandwidth", place);
 }
 
-int resultAt(const Json& group, const std::string& where) {
-  return int32At(group, "result", adl::ADL_OK, where);
+void readBios(const Json& group, AdapterScenario& adapter, const std::string& place) {
+  requireObject(group, place, {"result", "part_number", "version", "date"});
+  adapter.bios.result = resultField(group, place);
+  textField(group, "part_number", adapter.bios.bios.strPartNumber, place);
+  textField(group, "version", adapter.bios.bios.strVersion, place);
+  textField(group, "date", adapter.bios.bios.strDate, place);
 }
 
-std::string bytesFromHex(const std::string& hex, const std::string& where) {
-  if (hex.size() % 2 != 0) fail(where, "hex text must have an even number of digits");
-  std::string bytes;
-  for (std::size_t i = 0; i < hex.size(); i += 2) {
-    const std::string pair = hex.substr(i, 2);
-    if (pair.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
-      fail(where, "\"" + pair + "\" is not a hex byte");
-    }
-    bytes += static_cast<char>(std::stoi(pair, nullptr, 16));
-  }
-  return bytes;
+void readOverdriveCaps(const Json& group, AdapterScenario& adapter, const std::string& place) {
+  requireObject(group, place, {"result", "supported", "enabled", "version"});
+  adapter.overdriveCaps = {resultField(group, place), int32Field(group, "supported", place),
+                           int32Field(group, "enabled", place),
+                           int32Field(group, "version", place)};
 }
 
-// A 256-byte text field: a JSON string, or {"hex": "..."} for any bytes. A value of 256
-// bytes fills the field with no terminating NUL.
-void textAt(const Json& object, const char* key, char (&field)[adl::kStringFieldSize],
-            const std::string& where) {
-  if (!object.contains(key)) return;
-  const Json& value = object[key];
-  const std::string path = where + "." + key;
-  std::string bytes;
-  if (value.is_string()) {
-    bytes = value.get<std::string>();
-  } else if (value.is_object() && value.size() == 1 && value.contains("hex") &&
-             value["hex"].is_string()) {
-    bytes = bytesFromHex(value["hex"].get<std::string>(), path);
-  } else {
-    fail(path, "must be a string or {\"hex\": \"...\"}");
-  }
-  if (bytes.size() > sizeof field) fail(path, "longer than 256 bytes");
-  std::memcpy(field, bytes.data(), bytes.size());
-}
-
-void readAdapterInfo(const Json& adapter, adl::AdapterInfo& info, const std::string& where) {
-  info.iAdapterIndex = int32At(adapter, "index", 0, where);
-  textAt(adapter, "udid", info.strUDID, where);
-  info.iBusNumber = int32At(adapter, "bus", 0, where);
-  info.iDeviceNumber = int32At(adapter, "device", 0, where);
-  info.iFunctionNumber = int32At(adapter, "function", 0, where);
-  info.iVendorID = int32At(adapter, "vendor_id", adl::AMD_VENDOR_ID, where);
-  textAt(adapter, "name", info.strAdapterName, where);
-  textAt(adapter, "display_name", info.strDisplayName, where);
-  info.iPresent = int32At(adapter, "present", 1, where);
-  info.iExist = int32At(adapter, "exist", 1, where);
-  textAt(adapter, "driver_path", info.strDriverPath, where);
-  textAt(adapter, "driver_path_ext", info.strDriverPathExt, where);
-  textAt(adapter, "pnp_string", info.strPNPString, where);
-  info.iOSDisplayIndex = int32At(adapter, "os_display_index", 0, where);
-}
-
-// Readers of the per-adapter groups: each takes the group's object, the adapter to fill and
-// the group's place in the file for messages.
-void readAsicFamily(const Json& group, AdapterScenario& adapter, const std::string& where) {
-  requireKnownKeys(group, {"result", "types", "valids"}, where);
-  adapter.asicFamily = {resultAt(group, where), int32At(group, "types", 0, where),
-                        int32At(group, "valids", 0, where)};
-}
-
-void readMemory(const Json& group, AdapterScenario& adapter, const std::string& where) {
-  requireKnownKeys(group, {"result", "size", "type", "bandwidth"}, where);
-  adapter.memory.result = resultAt(group, where);
-  adapter.memory.memory.iMemorySize = int64At(group, "size", where);
-  textAt(group, "type", adapter.memory.memory.strMemoryType, where);
-  adapter.memory.memory.iMemoryBandwidth = int64At(group, "bandwidth", where);
-}
-
-void readBios(const Json& group, AdapterScenario& adapter, const std::string& where) {
-  requireKnownKeys(group, {"result", "part_number", "version", "date"}, where);
-  adapter.bios.result = resultAt(group, where);
-  textAt(group, "part_number", adapter.bios.bios.strPartNumber, where);
-  textAt(group, "version", adapter.bios.bios.strVersion, where);
-  textAt(group, "date", adapter.bios.bios.strDate, where);
-}
-
-void readOverdriveCaps(const Json& group, AdapterScenario& adapter, const std::string& where) {
-  requireKnownKeys(group, {"result", "supported", "enabled", "version"}, where);
-  adapter.overdriveCaps = {resultAt(group, where), int32At(group, "supported", 0, where),
-                           int32At(group, "enabled", 0, where),
-                           int32At(group, "version", 0, where)};
-}
-
-// A map from a decimal number key ("0" to maximum) to its value.
+// An object whose keys are decimal numbers from 0 to maximum, each read by read(number, value,
+// place); what names such a number in messages ("a sensor number").
 template <typename Read>
-void readNumberedItems(const Json& group, const char* key, long long maximum, const char* what,
-                       const std::string& where, Read read) {
-  if (!group.contains(key)) return;
-  for (const auto& item : objectAt(group, key, where).items()) {
-    const std::string path = where + "." + key + "." + item.key();
-    const auto number =
-        integerIn(Json::parse(item.key(), nullptr, false), 0, maximum, path + " (" + what + ")");
-    read(static_cast<std::size_t>(number), item.value(), path);
+void readNumberedItems(const Json& group, std::string_view key, std::size_t maximum,
+                       const char* what, const std::string& place, Read read) {
+  const auto found = group.find(key);
+  if (found == group.end()) return;
+  const std::string itemsPlace = member(place, key);
+  if (!found->is_object()) fail(itemsPlace, "expected an object");
+  for (const auto& item : found->items()) {
+    const std::string itemPlace = member(itemsPlace, item.key());
+    const Json number = Json::parse(item.key(), nullptr, false);
+    if (!number.is_number_integer() || !std::in_range<std::size_t>(number.get<std::int64_t>()) ||
+        number.get<std::size_t>() > maximum) {
+      fail(itemPlace, std::string("expected ") + what + " from 0 to " + std::to_string(maximum) +
+                          " as the key");
+    }
+    read(number.get<std::size_t>(), item.value(), itemPlace);
   }
 }
 
-void readPMLog(const Json& group, AdapterScenario& adapter, const std::string& where) {
-  requireKnownKeys(group, {"result", "sensors"}, where);
-  adapter.pmLog.result = resultAt(group, where);
-  readNumberedItems(group, "sensors", adl::kPMLogSensorCount - 1, "sensor number", where,
-                    [&](std::size_t sensor, const Json& value, const std::string& path) {
-                      adl::ADLSingleSensorData& data = adapter.pmLog.data.sensors[sensor];
+void readPMLog(const Json& group, AdapterScenario& adapter, const std::string& place) {
+  requireObject(group, place, {"result", "sensors"});
+  adapter.pmLog.result = resultField(group, place);
+  readNumberedItems(group, "sensors", ::adl::kPMLogSensorCount - 1, "a sensor number", place,
+                    [&](std::size_t sensor, const Json& value, const std::string& valuePlace) {
+                      ::adl::ADLSingleSensorData& data = adapter.pmLog.data.sensors[sensor];
                       data.supported = 1;
-                      data.value =
-                          static_cast<int>(integerIn(value, std::numeric_limits<int>::min(),
-                                                     std::numeric_limits<int>::max(), path));
+                      data.value = integerValue<std::int32_t>(value, valuePlace);
                     });
 }
 
-void readSettings(const Json& group, AdapterScenario& adapter, const std::string& where) {
-  requireKnownKeys(group, {"result", "capabilities", "feature_count", "hands_over_list", "entries"},
-                   where);
+void readSettings(const Json& group, AdapterScenario& adapter, const std::string& place) {
+  requireObject(group, place,
+                {"result", "capabilities", "feature_count", "hands_over_list", "entries"});
   SettingsReply& reply = adapter.overdrive8Settings;
-  reply.result = resultAt(group, where);
-  reply.capabilities = int32At(group, "capabilities", 0, where);
-  reply.featureCount = int32At(group, "feature_count", adl::kOD8SettingCount, where);
-  reply.handsOverList = int32At(group, "hands_over_list", 1, where) != 0;
+  reply.result = resultField(group, place);
+  reply.capabilities = int32Field(group, "capabilities", place);
+  reply.featureCount = int32Field(group, "feature_count", place, ::adl::kOD8SettingCount);
+  reply.handsOverList = int32Field(group, "hands_over_list", place, 1) != 0;
   // The list holds as many entries as the library reports, at least one, at most the bound.
   reply.list.resize(std::clamp(reply.featureCount, 1, kMaximumSettingListLength));
-  readNumberedItems(group, "entries", static_cast<long long>(reply.list.size()) - 1, "entry number",
-                    where, [&](std::size_t position, const Json& value, const std::string& path) {
-                      requireKnownKeys(value, {"feature_id", "min", "max", "default"}, path);
-                      reply.list[position] = {
-                          int32At(value, "feature_id", 0, path), int32At(value, "min", 0, path),
-                          int32At(value, "max", 0, path), int32At(value, "default", 0, path)};
+  readNumberedItems(group, "entries", reply.list.size() - 1, "an entry number", place,
+                    [&](std::size_t position, const Json& value, const std::string& entryPlace) {
+                      requireObject(value, entryPlace, {"feature_id", "min", "max", "default"});
+                      reply.list[position] = {int32Field(value, "feature_id", entryPlace),
+                                              int32Field(value, "min", entryPlace),
+                                              int32Field(value, "max", entryPlace),
+                                              int32Field(value, "default", entryPlace)};
                     });
 }
 
-void readActivity(const Json& group, AdapterScenario& adapter, const std::string& where) {
-  requireKnownKeys(group,
-                   {"result", "engine_clock", "memory_clock", "vddc", "activity_percent",
-                    "performance_level", "bus_speed", "bus_lanes", "maximum_bus_lanes"},
-                   where);
-  adapter.activity.result = resultAt(group, where);
-  adl::ADLPMActivity& activity = adapter.activity.activity;
-  activity.iEngineClock = int32At(group, "engine_clock", 0, where);
-  activity.iMemoryClock = int32At(group, "memory_clock", 0, where);
-  activity.iVddc = int32At(group, "vddc", 0, where);
-  activity.iActivityPercent = int32At(group, "activity_percent", 0, where);
-  activity.iCurrentPerformanceLevel = int32At(group, "performance_level", 0, where);
-  activity.iCurrentBusSpeed = int32At(group, "bus_speed", 0, where);
-  activity.iCurrentBusLanes = int32At(group, "bus_lanes", 0, where);
-  activity.iMaximumBusLanes = int32At(group, "maximum_bus_lanes", 0, where);
+void readActivity(const Json& group, AdapterScenario& adapter, const std::string& place) {
+  requireObject(group, place,
+                {"result", "engine_clock", "memory_clock", "vddc", "activity_percent",
+                 "performance_level", "bus_speed", "bus_lanes", "maximum_bus_lanes"});
+  adapter.activity.result = resultField(group, place);
+  ::adl::ADLPMActivity& activity = adapter.activity.activity;
+  activity.iEngineClock = int32Field(group, "engine_clock", place);
+  activity.iMemoryClock = int32Field(group, "memory_clock", place);
+  activity.iVddc = int32Field(group, "vddc", place);
+  activity.iActivityPercent = int32Field(group, "activity_percent", place);
+  activity.iCurrentPerformanceLevel = int32Field(group, "performance_level", place);
+  activity.iCurrentBusSpeed = int32Field(group, "bus_speed", place);
+  activity.iCurrentBusLanes = int32Field(group, "bus_lanes", place);
+  activity.iMaximumBusLanes = int32Field(group, "maximum_bus_lanes", place);
 }
 
 // The groups of one result and one integer "value".
 template <ValueReply AdapterScenario::*reply>
-void readValue(const Json& group, AdapterScenario& adapter, const std::string& where) {
-  requireKnownKeys(group, {"result", "value"}, where);
-  adapter.*reply = {resultAt(group, where), int32At(group, "value", 0, where)};
+void readValue(const Json& group, AdapterScenario& adapter, const std::string& place) {
+  requireObject(group, place, {"result", "value"});
+  adapter.*reply = {resultField(group, place), int32Field(group, "value", place)};
 }
 
 using GroupReader = void (*)(const Json&, AdapterScenario&, const std::string&);
@@ -233,90 +168,77 @@ constexpr std::pair<const char*, GroupReader> kGroupReaders[] = {
     {"page_size", readValue<&AdapterScenario::pageSize>},
 };
 
-AdapterScenario readAdapter(const Json& adapter, const std::string& where) {
-  if (!adapter.is_object()) fail(where, "must be an object");
-  requireKnownKeys(adapter, {"index",       "udid",
-                             "bus",         "device",
-                             "function",    "vendor_id",
-                             "name",        "display_name",
-                             "present",     "exist",
-                             "driver_path", "driver_path_ext",
-                             "pnp_string",  "os_display_index",
-                             "asic_family", "memory",
-                             "bios",        "overdrive_caps",
-                             "pmlog",       "od8_settings",
-                             "temperature", "fan_percent",
-                             "fan_rpm",     "activity",
-                             "power",       "page_size"},
-                   where);
+AdapterScenario readAdapter(const Json& adapter, const std::string& place) {
+  requireObject(adapter, place, {"index",       "udid",
+                                 "bus",         "device",
+                                 "function",    "vendor_id",
+                                 "name",        "display_name",
+                                 "present",     "exist",
+                                 "driver_path", "driver_path_ext",
+                                 "pnp_string",  "os_display_index",
+                                 "asic_family", "memory",
+                                 "bios",        "overdrive_caps",
+                                 "pmlog",       "od8_settings",
+                                 "temperature", "fan_percent",
+                                 "fan_rpm",     "activity",
+                                 "power",       "page_size"});
   AdapterScenario scenario;
-  readAdapterInfo(adapter, scenario.info, where);
+  readAdapterInfo(adapter, scenario.info, place);
   for (const auto& [key, read] : kGroupReaders) {
-    if (adapter.contains(key)) read(objectAt(adapter, key, where), scenario, where + "." + key);
+    if (adapter.contains(key)) read(adapter[key], scenario, member(place, key));
   }
   return scenario;
 }
 
-void readVersions(const Json& versions, Scenario& scenario) {
-  requireKnownKeys(
-      versions,
-      {"result", "driver_ver", "catalyst_version", "crimson_version", "catalyst_web_link"},
-      "versions");
-  scenario.versionsResult = resultAt(versions, "versions");
-  textAt(versions, "driver_ver", scenario.versions.strDriverVer, "versions");
-  textAt(versions, "catalyst_version", scenario.versions.strCatalystVersion, "versions");
-  textAt(versions, "crimson_version", scenario.versions.strCrimsonVersion, "versions");
-  textAt(versions, "catalyst_web_link", scenario.versions.strCatalystWebLink, "versions");
+void readVersions(const Json& versions, Scenario& scenario, const std::string& place) {
+  requireObject(
+      versions, place,
+      {"result", "driver_ver", "catalyst_version", "crimson_version", "catalyst_web_link"});
+  scenario.versionsResult = resultField(versions, place);
+  textField(versions, "driver_ver", scenario.versions.strDriverVer, place);
+  textField(versions, "catalyst_version", scenario.versions.strCatalystVersion, place);
+  textField(versions, "crimson_version", scenario.versions.strCrimsonVersion, place);
+  textField(versions, "catalyst_web_link", scenario.versions.strCatalystWebLink, place);
 }
 
-Scenario readScenario(const Json& root) {
-  if (!root.is_object()) fail("scenario", "must be a JSON object");
-  requireKnownKeys(root,
-                   {"comment", "create", "versions", "adapter_count", "adapter_info", "adapters"},
-                   "scenario");
-  Scenario scenario;
-  if (root.contains("adapters")) {
-    const Json& adapters = root["adapters"];
-    if (!adapters.is_array() || adapters.size() > kMaximumAdapters) {
-      fail("adapters", "must be an array of at most " + std::to_string(kMaximumAdapters));
-    }
-    for (std::size_t i = 0; i < adapters.size(); ++i) {
-      scenario.adapters.push_back(readAdapter(adapters[i], "adapters[" + std::to_string(i) + "]"));
-    }
-  }
-  if (root.contains("create")) {
-    requireKnownKeys(objectAt(root, "create", "scenario"), {"result"}, "create");
-    scenario.createResult = resultAt(root["create"], "create");
-  }
-  if (root.contains("versions")) readVersions(objectAt(root, "versions", "scenario"), scenario);
-  scenario.adapterCount = static_cast<int>(scenario.adapters.size());
-  if (root.contains("adapter_count")) {
-    const Json& count = objectAt(root, "adapter_count", "scenario");
-    requireKnownKeys(count, {"result", "count"}, "adapter_count");
-    scenario.adapterCountResult = resultAt(count, "adapter_count");
-    scenario.adapterCount = int32At(count, "count", scenario.adapterCount, "adapter_count");
-  }
-  if (root.contains("adapter_info")) {
-    requireKnownKeys(objectAt(root, "adapter_info", "scenario"), {"result"}, "adapter_info");
-    scenario.adapterInfoResult = resultAt(root["adapter_info"], "adapter_info");
-  }
-  return scenario;
+// The result of a group that holds only a "result", or the fallback when it is absent.
+int resultGroup(const Json& root, std::string_view key, int fallback) {
+  const auto found = root.find(key);
+  if (found == root.end()) return fallback;
+  const std::string place = member(kScenarioRoot, key);
+  requireObject(*found, place, {"result"});
+  return resultField(*found, place);
 }
 
 }  // namespace
 
-Scenario parseScenario(const std::string& jsonText) {
-  try {
-    return readScenario(Json::parse(jsonText));
-  } catch (const Json::exception& error) {
-    throw ScenarioError(error.what());
+Scenario readScenario(const Json& root) {
+  requireObject(root, kScenarioRoot,
+                {"description", "create", "versions", "adapter_count", "adapter_info", "adapters"});
+  Scenario scenario;
+  scenario.adapters = listField(root, "adapters", kScenarioRoot, kMaximumAdapters, readAdapter);
+  scenario.createResult = resultGroup(root, "create", ::adl::ADL_OK);
+  if (root.contains("versions")) {
+    readVersions(root["versions"], scenario, member(kScenarioRoot, "versions"));
   }
+  scenario.adapterCount = static_cast<int>(scenario.adapters.size());
+  if (root.contains("adapter_count")) {
+    const std::string place = member(kScenarioRoot, "adapter_count");
+    const Json& count = root["adapter_count"];
+    requireObject(count, place, {"result", "count"});
+    scenario.adapterCountResult = resultField(count, place);
+    scenario.adapterCount = int32Field(count, "count", place, scenario.adapterCount);
+  }
+  scenario.adapterInfoResult = resultGroup(root, "adapter_info", ::adl::ADL_OK);
+  return scenario;
+}
+
+Scenario parseScenario(const std::string& text) {
+  return readScenario(parseDocument(text));
 }
 
 Scenario loadScenarioFile(const std::string& path) {
-  const auto text = readWholeFile(path);
-  if (!text) throw ScenarioError("cannot open " + path);
-  return parseScenario(*text);
+  return readScenario(readDocument(path));
 }
 
-}  // namespace simulated_adl
+}  // namespace simulated::adl

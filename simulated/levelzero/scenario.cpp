@@ -7,7 +7,7 @@
 #include <nlohmann/json.hpp>
 #include <string_view>
 
-#include "../whole_file.hpp"
+#include "../scenario_reading.h"
 
 namespace simulated::levelzero {
 
@@ -378,7 +378,7 @@ Scenario parseScenario(const std::string& text) {
 }
 
 Scenario loadScenarioFile(const std::string& path) {
-  const auto text = readWholeFile(path);
+  const auto text = simulated::readWholeFile(path);
   if (!text) throw ScenarioError("cannot open " + path);
   return parseScenario(*text);
 }

@@ -89,7 +89,7 @@ bool isValidUtf8(const std::string& text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string input(reinterpret_cast<const char*>(data), size);
-  const std::string escaped = escapeJsonString(input);
+  const std::string escaped = radprobe::escapeJsonString(input);
   if (decodeJsonStringContents(escaped) != input) std::abort();
   if (isValidUtf8(input) &&
       nlohmann::json::parse('"' + escaped + '"').get<std::string>() != input) {

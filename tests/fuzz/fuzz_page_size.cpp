@@ -9,6 +9,6 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
-  requireSameReading(parseLeadingInt32(text), referenceLeadingInt32(text));
+  requireSameReading(radprobe::parseLeadingInt32(text), referenceLeadingInt32(text));
   return 0;
 }

@@ -526,7 +526,7 @@ def adl_adapter(rng, position, indexes):
 
 
 def adl_scenario(rng):
-    scenario = {"comment": "random scenario"}
+    scenario = {"description": "random scenario"}
     if rng.random() < 0.15:
         scenario["create"] = {"result": adl_result(rng, success_weight=3)}
     if rng.random() < 0.85:

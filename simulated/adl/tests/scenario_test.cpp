@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace simulated_adl {
+namespace simulated::adl {
 namespace {
 
 std::string adapterWith(const std::string& members) {
@@ -13,23 +13,29 @@ std::string adapterWith(const std::string& members) {
 
 TEST(ParseScenario, GivenBrokenScenarios_WhenParsing_ThenEachIsRefusedWithItsPlace) {
   const std::pair<std::string, std::string> cases[] = {
-      {"not json", "parse error"},
-      {"[]", "scenario: must be a JSON object"},
-      {R"({"adapter": []})", "unknown key \"adapter\""},
-      {adapterWith(R"("bus": 2147483648)"), "adapters[0].bus: must be an integer"},
-      {adapterWith(R"("bus": 1.5)"), "adapters[0].bus: must be an integer"},
-      {adapterWith(R"("memory": {"size": 9223372036854775808})"), "adapters[0].memory.size"},
-      {adapterWith(R"("name": {"hex": "4"})"), "even number of digits"},
-      {adapterWith(R"("name": {"hex": "zz"})"), "\"zz\" is not a hex byte"},
-      {adapterWith(R"("name": {"text": "x"})"), "must be a string or {\"hex\""},
-      {adapterWith(R"("name": ")" + std::string(257, 'x') + "\""), "longer than 256 bytes"},
-      {adapterWith(R"("pmlog": {"sensors": {"256": 1}})"), "sensors.256 (sensor number)"},
-      {adapterWith(R"("pmlog": {"sensors": {"x": 1}})"), "sensors.x (sensor number)"},
+      {"not json", "scenario: [json.exception.parse_error"},
+      {"[]", "scenario: expected an object"},
+      {R"({"adapter": []})", "scenario.adapter: unknown key"},
+      {adapterWith(R"("bus": 2147483648)"),
+       "scenario.adapters[0].bus: expected an integer from -2147483648 to 2147483647"},
+      {adapterWith(R"("bus": 1.5)"), "scenario.adapters[0].bus: expected an integer"},
+      {adapterWith(R"("memory": {"size": 9223372036854775808})"),
+       "scenario.adapters[0].memory.size: expected an integer"},
+      {adapterWith(R"("name": {"hex": "4"})"),
+       "scenario.adapters[0].name.hex: expected an even number of hexadecimal digits"},
+      {adapterWith(R"("name": {"hex": "zz"})"), "name.hex: expected hexadecimal digits"},
+      {adapterWith(R"("name": {"text": "x"})"), "adapters[0].name: expected a string or {\"hex\""},
+      {adapterWith(R"("name": ")" + std::string(257, 'x') + "\""),
+       "scenario.adapters[0].name: longer than 256 bytes"},
+      {adapterWith(R"("pmlog": {"sensors": {"256": 1}})"),
+       "pmlog.sensors.256: expected a sensor number from 0 to 255 as the key"},
+      {adapterWith(R"("pmlog": {"sensors": {"x": 1}})"),
+       "pmlog.sensors.x: expected a sensor number"},
       {adapterWith(R"("od8_settings": {"feature_count": 5, "entries": {"5": {}}})"),
-       "entries.5 (entry number)"},
+       "od8_settings.entries.5: expected an entry number from 0 to 4"},
       {adapterWith(R"("od8_settings": {"entries": {"11": {"maximum": 1}}})"),
-       "unknown key \"maximum\""},
-      {adapterWith(R"("power": {"watts": 1})"), "adapters[0].power: unknown key \"watts\""},
+       "scenario.adapters[0].od8_settings.entries.11.maximum: unknown key"},
+      {adapterWith(R"("power": {"watts": 1})"), "scenario.adapters[0].power.watts: unknown key"},
   };
   for (const auto& [text, expectedProblem] : cases) {
     try {
@@ -70,14 +76,14 @@ TEST(ParseScenario, GivenHugeFeatureCount_WhenParsing_ThenSettingListStaysBounde
 TEST(ParseScenario, GivenAbsentGroups_WhenParsing_ThenTheirQueriesFailAndCountFollowsRecords) {
   const Scenario scenario = parseScenario(adapterWith(R"("memory": {"size": 1})"));
   const AdapterScenario& adapter = scenario.adapters[0];
-  EXPECT_EQ(adapter.memory.result, adl::ADL_OK);
+  EXPECT_EQ(adapter.memory.result, ::adl::ADL_OK);
   EXPECT_EQ(adapter.bios.result, kResultWhenAbsent);
   EXPECT_EQ(adapter.overdrive8Settings.result, kResultWhenAbsent);
   EXPECT_TRUE(adapter.overdrive8Settings.list.empty());
   EXPECT_EQ(scenario.versionsResult, kResultWhenAbsent);
   EXPECT_EQ(scenario.adapterCount, 1);
-  EXPECT_EQ(adapter.info.iVendorID, adl::AMD_VENDOR_ID);
+  EXPECT_EQ(adapter.info.iVendorID, ::adl::AMD_VENDOR_ID);
 }
 
 }  // namespace
-}  // namespace simulated_adl
+}  // namespace simulated::adl

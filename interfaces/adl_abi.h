@@ -1,5 +1,6 @@
 // The display library's binary interface as the 64-bit Windows library publishes it: the
-// structures radprobe exchanges with it and the signatures of its context-based entry points.
+// structures exchanged with it, its constants, and the types of its context-based entry points
+// (listed in adl_entry_points.inc). radprobe and the stand-in library both build on it.
 #pragma once
 
 #include <cstdint>
@@ -134,35 +135,13 @@ inline constexpr int PMLOG_ASIC_POWER = 23;
 
 // The 64-bit library only: the 32-bit one has another file name and another calling
 // convention, so a 32-bit build of these declarations would load nothing or call it wrongly.
-static_assert(sizeof(void*) == 8, "radprobe binds the 64-bit display library only");
+static_assert(sizeof(void*) == 8, "only the 64-bit display library is declared here");
 
 using Context = void*;
 using MallocCallback = void* (*)(int size);
 
-using ADL2_Main_Control_Create_t = int (*)(MallocCallback, int iEnumConnectedAdapters,
-                                           Context* context);
-using ADL2_Main_Control_Destroy_t = int (*)(Context);
-using ADL2_Graphics_VersionsX2_Get_t = int (*)(Context, ADLVersionsInfoX2*);
-using ADL2_Adapter_NumberOfAdapters_Get_t = int (*)(Context, int* count);
-using ADL2_Adapter_AdapterInfo_Get_t = int (*)(Context, AdapterInfo*, int inputSizeInBytes);
-using ADL2_Adapter_MemoryInfo_Get_t = int (*)(Context, int iAdapterIndex, ADLMemoryInfo*);
-using ADL2_Adapter_VideoBiosInfo_Get_t = int (*)(Context, int iAdapterIndex, ADLBiosInfo*);
-using ADL2_Overdrive_Caps_t = int (*)(Context, int iAdapterIndex, int* supported, int* enabled,
-                                      int* version);
-using ADL2_Overdrive5_Temperature_Get_t = int (*)(Context, int iAdapterIndex,
-                                                  int thermalControllerIndex, ADLTemperature*);
-using ADL2_Overdrive5_FanSpeed_Get_t = int (*)(Context, int iAdapterIndex,
-                                               int thermalControllerIndex, ADLFanSpeedValue*);
-using ADL2_Overdrive5_CurrentActivity_Get_t = int (*)(Context, int iAdapterIndex, ADLPMActivity*);
-using ADL2_Overdrive6_CurrentPower_Get_t = int (*)(Context, int iAdapterIndex, int powerType,
-                                                   int* value);
-using ADL2_New_QueryPMLogData_Get_t = int (*)(Context, int iAdapterIndex, ADLPMLogDataOutput*);
-using ADL2_Overdrive8_Init_SettingX2_Get_t = int (*)(Context, int iAdapterIndex, int* capabilities,
-                                                     int* numberOfFeatures,
-                                                     ADLOD8SingleInitSetting** list);
-using ADL2_Overdrive8_Init_Setting_Get_t = int (*)(Context, int iAdapterIndex, ADLOD8InitSetting*);
-using ADL2_GPUVMPageSize_Info_Set_t = int (*)(Context, int iAdapterIndex, int pageSizeType);
-using ADL2_Adapter_ASICFamilyType_Get_t = int (*)(Context, int iAdapterIndex, int* asicTypes,
-                                                  int* valids);
+// ADL2_Main_Control_Create_t and so on: a pointer type for each entry point of the list.
+#define ADL_ENTRY_POINT(name, parameters) using name##_t = int(*) parameters;
+#include "adl_entry_points.inc"
 
 }  // namespace adl

@@ -4,11 +4,14 @@
 // same messages.
 #include <dlfcn.h>
 
-#include "display_library.h"
+#include "platform.h"
 
+namespace radprobe {
 namespace {
+
 constexpr std::uint32_t kModuleNotFound = 126;
 constexpr std::uint32_t kProcedureNotFound = 127;
+
 }  // namespace
 
 // Linux has no system error dialogs: a crash ends the process with its signal.
@@ -23,3 +26,5 @@ LoaderResult findLibraryExport(void* module, const char* name) {
   void* address = dlsym(module, name);
   return {address, address ? 0u : kProcedureNotFound};
 }
+
+}  // namespace radprobe

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace radprobe {
+
 // An address, or null together with the loader's error code for the failed step.
 struct LoaderResult {
   void* address;
@@ -20,3 +22,5 @@ LoaderResult loadDisplayLibrary();
 
 // Looks up an exported name of a loaded library.
 LoaderResult findLibraryExport(void* module, const char* name);
+
+}  // namespace radprobe

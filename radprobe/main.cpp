@@ -12,10 +12,11 @@
 #include "adapter_list.h"
 #include "adapter_members.h"
 #include "adl_binding.h"
-#include "display_library.h"
 #include "overdrive_members.h"
+#include "platform.h"
 #include "text_format.h"
 
+namespace radprobe {
 namespace {
 
 // 0 for a report only, else the page size to set (1 or 2).
@@ -87,32 +88,23 @@ void writeAdapters(std::ostream& out, adl::Context context,
 }
 
 }  // namespace
+}  // namespace radprobe
 
 int main(int argc, char** argv) {
-  disableSystemErrorDialogs();
+  radprobe::disableSystemErrorDialogs();
   try {
-    const int pageSize = pageSizeFromArguments(argc, argv);
-    loadAdlApi();
+    const int pageSize = radprobe::pageSizeFromArguments(argc, argv);
+    radprobe::loadAdlApi();
     adl::Context context = nullptr;
-    checkAdl(adlApi.ADL2_Main_Control_Create(adlAlloc, 1, &context), __func__, __LINE__);
-    const ContextGuard contextGuard(context);
+    radprobe::checkAdl(radprobe::adlApi.ADL2_Main_Control_Create(radprobe::adlAlloc, 1, &context),
+                       __func__, __LINE__);
+    const radprobe::ContextGuard contextGuard(context);
 
     std::cout << std::boolalpha;
-    writeDocumentHead(std::cout, context);
+    radprobe::writeDocumentHead(std::cout, context);
 
-    int count = 0;
-    checkAdl(adlApi.ADL2_Adapter_NumberOfAdapters_Get(context, &count), __func__, __LINE__);
-    AdapterBuffer adapters;
-    std::span<const adl::AdapterInfo> records;
-    if (count > 0) {
-      adapters = allocateAdapterBuffer(count);
-      const int byteSize = count * int{sizeof(adl::AdapterInfo)};
-      checkAdl(adlApi.ADL2_Adapter_AdapterInfo_Get(context, adapters.get(), byteSize), __func__,
-               __LINE__);
-      records = {adapters.get(), static_cast<std::size_t>(count)};
-    }
-    const auto keptAdapters = keepAmdAdapters(records);
-    writeAdapters(std::cout, context, keptAdapters, pageSize);
+    const auto keptAdapters = radprobe::readAmdAdapters(context, {__func__, __LINE__});
+    radprobe::writeAdapters(std::cout, context, keptAdapters, pageSize);
 
     std::cout << "  ]" << std::endl << "}" << std::endl;
     return 0;

@@ -3,7 +3,9 @@
 // system error codes.
 #include <windows.h>
 
-#include "display_library.h"
+#include "platform.h"
+
+namespace radprobe {
 
 void disableSystemErrorDialogs() {
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
@@ -22,3 +24,5 @@ LoaderResult findLibraryExport(void* module, const char* name) {
   return {reinterpret_cast<void*>(address),
           address ? 0u : static_cast<std::uint32_t>(GetLastError())};
 }
+
+}  // namespace radprobe

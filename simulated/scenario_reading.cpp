@@ -1,0 +1,83 @@
+#include "scenario_reading.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+namespace simulated {
+
+void fail(const std::string& place, const std::string& problem) {
+  throw ScenarioError(place, problem);
+}
+
+std::string member(const std::string& place, std::string_view key) {
+  return place + "." + std::string(key);
+}
+
+std::string element(const std::string& place, std::size_t index) {
+  return place + "[" + std::to_string(index) + "]";
+}
+
+Json parseDocument(const std::string& text) {
+  try {
+    return Json::parse(text);
+  } catch (const Json::exception& error) {
+    fail(kScenarioRoot, error.what());
+  }
+}
+
+Json readDocument(const std::string& path) {
+  const auto text = readWholeFile(path);
+  if (!text) fail(kScenarioRoot, "cannot open " + path);
+  return parseDocument(*text);
+}
+
+void requireObject(const Json& value, const std::string& place,
+                   std::initializer_list<std::string_view> knownKeys) {
+  if (!value.is_object()) fail(place, "expected an object");
+  for (const auto& item : value.items()) {
+    if (std::find(knownKeys.begin(), knownKeys.end(), item.key()) == knownKeys.end()) {
+      fail(member(place, item.key()), "unknown key");
+    }
+  }
+}
+
+std::string textValue(const Json& value, const std::string& place) {
+  if (!value.is_string()) fail(place, "expected a string");
+  return value.get<std::string>();
+}
+
+std::string bytesFromHex(const std::string& hex, const std::string& place) {
+  if (hex.size() % 2 != 0) fail(place, "expected an even number of hexadecimal digits");
+  std::string bytes;
+  for (std::size_t at = 0; at < hex.size(); at += 2) {
+    const std::string pair = hex.substr(at, 2);
+    if (pair.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
+      fail(place, "expected hexadecimal digits");
+    }
+    bytes += static_cast<char>(std::stoul(pair, nullptr, 16));
+  }
+  return bytes;
+}
+
+std::string bytesValue(const Json& value, const std::string& place) {
+  if (value.is_string()) return value.get<std::string>();
+  if (!value.is_object() || value.size() != 1 || !value.contains("hex")) {
+    fail(place, "expected a string or {\"hex\": \"<hexadecimal digits>\"}");
+  }
+  const std::string hexPlace = member(place, "hex");
+  return bytesFromHex(textValue(value["hex"], hexPlace), hexPlace);
+}
+
+void endBrokenSetUp(std::string_view library, std::string_view message) {
+  std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(library.size()), library.data(),
+               static_cast<int>(message.size()), message.data());
+  std::fflush(stderr);
+  std::_Exit(kBrokenSetUpStatus);
+}
+
+void endOnBadScenario(std::string_view library, const ScenarioError& error) {
+  endBrokenSetUp(library, std::string("bad scenario: ") + error.what());
+}
+
+}  // namespace simulated
