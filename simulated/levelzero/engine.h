@@ -6,7 +6,8 @@
 //
 // zeInit loads the scenario named by ZE_SIM_SCENARIO and, like a real driver, enables the
 // Sysman functions only when ZES_ENABLE_SYSMAN is "1" at that moment. A scenario that cannot
-// be loaded is reported on standard error and zeInit fails with ZE_RESULT_ERROR_UNKNOWN.
+// be loaded is reported on standard error ("simulated Level Zero driver: bad scenario: ...")
+// and ends the process with status 86.
 //
 // Calls that break the interface's rules (zeInit flags other than 0, an output structure
 // without its own stype, with a pNext chain or not zeroed, energy readings less than 100 ms

@@ -12,10 +12,11 @@
 #include <cstdint>
 #include <iterator>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "scenario_reading.h"
 
 namespace simulated::levelzero {
 
@@ -129,15 +130,11 @@ struct Scenario {
   std::vector<Driver> drivers;
 };
 
-class ScenarioError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
 // Longest list that a scenario may hold (drivers, devices, modules, sensors, ...).
 constexpr std::size_t kMaxListLength = 1024;
 
-// Both raise ScenarioError naming the offending place when the text is not a valid scenario.
+// Both raise ScenarioError (scenario_reading.h) naming the offending place when the text, or
+// the file, is not a valid scenario.
 Scenario parseScenario(const std::string& text);
 Scenario loadScenarioFile(const std::string& path);
 

@@ -57,7 +57,7 @@ TEST(ParseScenario, GivenAMalformedScenario_WhenParsing_ThenTheErrorNamesThePlac
       {"fault without result", R"({"fail": {"zeInit": {"call": 2}}})",
        "scenario.fail.zeInit.result: missing"},
       {"name longer than its field", oneDevice(R"("name": ")" + std::string(257, 'x') + R"(")"),
-       "devices[0]: name longer than 256 bytes"},
+       "devices[0].name: longer than 256 bytes"},
       {"both name forms", oneDevice(R"("name": "a", "name_hex": "61")"), "exclude each other"},
       {"odd hex digits", oneDevice(R"("name_hex": "616")"),
        "devices[0].name_hex: expected an even number"},
