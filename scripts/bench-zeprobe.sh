@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Benchmark of zeprobe (native Linux build, simulated driver), in one run and side by side:
 #   floor        a program that links the same loader and only calls zeInit and zeDriverGet,
-#                against 8 devices
+#                against 8 devices (scripts/bench/zeprobe_floor.cpp)
 #   zeprobe-8    zeprobe against the same 8 devices, none with a card power domain
 #   zeprobe-2pw  zeprobe against 2 devices with card power domains (two 100 ms waits)
 #   floor-2pw    the floor against the same 2 devices, followed by two 100 ms sleeps: what the
@@ -19,12 +19,12 @@ if ! command -v hyperfine >/dev/null || [ ! -x /usr/bin/time ]; then
 fi
 build=$(realpath -m "${BUILD_DIR:-build/linux}")
 cmake --preset linux -B "$build" >/dev/null
-cmake --build "$build" -j "$(nproc)" --target zeprobe ze_simulated ze_floor >/dev/null
+cmake --build "$build" -j "$(nproc)" --target zeprobe ze_simulated zeprobe_floor >/dev/null
 
 export ZE_ENABLE_ALT_DRIVERS=$build/lib/libze_simulated.so
 scenarios=$PWD/simulated/levelzero/scenarios
 bin=$build/bin
-floor=$build/test-support/ze_floor
+floor=$build/test-support/zeprobe_floor
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 

@@ -1,17 +1,20 @@
-#include "device.hpp"
+#include "device.h"
 
 #include <level_zero/zes_api.h>
 
+#include <cstring>
 #include <iostream>
+#include <new>
 #include <optional>
 #include <string>
 
-#include "errors.hpp"
-#include "handles.hpp"
-#include "level_zero.hpp"
-#include "report_text.hpp"
-#include "sensors.hpp"
+#include "errors.h"
+#include "handles.h"
+#include "level_zero.h"
+#include "report_text.h"
+#include "sensors.h"
 
+namespace zeprobe {
 namespace {
 
 void addTemperatures(ordered_json& object, zes_device_handle_t device) {
@@ -54,13 +57,23 @@ void addFanSpeed(ordered_json& object, zes_device_handle_t device) {
   object["fan_speeds"] = collectFanSpeeds(device).front();
 }
 
-// Runs one sensor group; its failure is reported and leaves only that group's keys out.
+void reportSensorGroupFailure(const std::exception& error) {
+  std::cerr << error.what() << std::endl;
+}
+
+// Runs one sensor group; its failure is reported and leaves only that group's keys out. A
+// group fails by a Level Zero call or reading (SensorError), by a value the JSON library
+// refuses, or for want of memory; every other error, a FatalError above all, ends the run.
 template <typename Group>
 void runSensorGroup(Group group, ordered_json& object, zes_device_handle_t device) {
   try {
     group(object, device);
-  } catch (const std::exception& error) {
-    std::cerr << error.what() << std::endl;
+  } catch (const SensorError& error) {
+    reportSensorGroupFailure(error);
+  } catch (const nlohmann::json::exception& error) {
+    reportSensorGroupFailure(error);
+  } catch (const std::bad_alloc& error) {
+    reportSensorGroupFailure(error);
   }
 }
 
@@ -138,6 +151,20 @@ void addPciAddressField(ordered_json& object, ze_device_handle_t device) {
   object["pci_address"] = pciAddressText(properties.address);
 }
 
+DriverKeys readDriverKeys(ze_driver_handle_t driver) {
+  ze_driver_properties_t properties{};
+  properties.stype = ZE_STRUCTURE_TYPE_DRIVER_PROPERTIES;
+  checkCall<FatalError>(levelZero.zeDriverGetProperties(driver, &properties),
+                        "zeDriverGetProperties");
+  ze_api_version_t apiVersion{};
+  checkCall<FatalError>(levelZero.zeDriverGetApiVersion(driver, &apiVersion),
+                        "zeDriverGetApiVersion");
+  // Taken as its 32 bits: a driver may report a major version beyond the enumeration's range.
+  std::uint32_t versionBits = 0;
+  std::memcpy(&versionBits, &apiVersion, sizeof versionBits);
+  return {properties.driverVersion, versionBits};
+}
+
 ordered_json buildDeviceObject(const DriverKeys& driver, ze_device_handle_t device) {
   ordered_json object = ordered_json::object();
   object["driver_version"] = driver.driverVersion;
@@ -151,3 +178,5 @@ ordered_json buildDeviceObject(const DriverKeys& driver, ze_device_handle_t devi
   runSensorGroup(addFanSpeed, object, device);
   return object;
 }
+
+}  // namespace zeprobe

@@ -1,7 +1,9 @@
-#include "level_zero.hpp"
+#include "level_zero.h"
 
-#include "errors.hpp"
-#include "platform.hpp"
+#include "errors.h"
+#include "platform.h"
+
+namespace zeprobe {
 
 LevelZeroApi levelZero;
 
@@ -19,7 +21,9 @@ void bindFunction(void* loader, const char* name, Function& slot) {
 void loadLevelZero() {
   const LibraryLookup loader = openLevelZeroLoader();
   if (loader.address == nullptr) throw FatalError{"Failed to load Level Zero: " + loader.failure};
-#define LEVEL_ZERO_CALL(name) bindFunction(loader.address, #name, levelZero.name);
+#define LEVEL_ZERO_CALL(name, ...) bindFunction(loader.address, #name, levelZero.name);
 #include "level_zero_calls.inc"
 #undef LEVEL_ZERO_CALL
 }
+
+}  // namespace zeprobe

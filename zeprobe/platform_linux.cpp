@@ -4,7 +4,9 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "platform.hpp"
+#include "platform.h"
+
+namespace zeprobe {
 
 void suppressErrorDialogs() {}
 
@@ -34,3 +36,5 @@ LibraryLookup findLoaderFunction(void* loader, const char* name) {
   return {nullptr,
           std::string("dlsym(\"") + name + "\") failed: " + (error ? error : "no address")};
 }
+
+}  // namespace zeprobe

@@ -1,6 +1,8 @@
 #include <windows.h>
 
-#include "platform.hpp"
+#include "platform.h"
+
+namespace zeprobe {
 
 void suppressErrorDialogs() {
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
@@ -32,3 +34,5 @@ LibraryLookup findLoaderFunction(void* loader, const char* name) {
   return {nullptr,
           std::string("GetProcAddress(\"") + name + "\") failed: " + std::to_string(error)};
 }
+
+}  // namespace zeprobe

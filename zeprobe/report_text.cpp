@@ -1,10 +1,10 @@
-#include "report_text.hpp"
+#include "report_text.h"
 
 #include <array>
 #include <cstdio>
 #include <cstring>
 
-#include "errors.hpp"
+namespace zeprobe {
 
 namespace {
 
@@ -59,13 +59,4 @@ std::string deviceName(const ze_device_properties_t& properties) {
   return std::string(name, strnlen(name, sizeof properties.name));
 }
 
-std::uint64_t averagePowerWatts(const zes_power_energy_counter_t& first,
-                                const zes_power_energy_counter_t& second) {
-  if (second.timestamp <= first.timestamp) {
-    throw SensorError("zesPowerGetEnergyCounter failed: timestamp did not advance");
-  }
-  if (second.energy < first.energy) {
-    throw SensorError("zesPowerGetEnergyCounter failed: energy counter went backwards");
-  }
-  return (second.energy - first.energy) / (second.timestamp - first.timestamp);
-}
+}  // namespace zeprobe

@@ -1,10 +1,11 @@
-#include "sensors.hpp"
+#include "sensors.h"
 
-#include "errors.hpp"
-#include "handles.hpp"
-#include "level_zero.hpp"
-#include "platform.hpp"
-#include "report_text.hpp"
+#include "errors.h"
+#include "handles.h"
+#include "level_zero.h"
+#include "platform.h"
+
+namespace zeprobe {
 
 namespace {
 
@@ -81,6 +82,17 @@ std::vector<std::int32_t> collectFanSpeeds(zes_device_handle_t device) {
   return speeds;
 }
 
+std::uint64_t averagePowerWatts(const zes_power_energy_counter_t& first,
+                                const zes_power_energy_counter_t& second) {
+  if (second.timestamp <= first.timestamp) {
+    throw SensorError("zesPowerGetEnergyCounter failed: timestamp did not advance");
+  }
+  if (second.energy < first.energy) {
+    throw SensorError("zesPowerGetEnergyCounter failed: energy counter went backwards");
+  }
+  return (second.energy - first.energy) / (second.timestamp - first.timestamp);
+}
+
 std::uint64_t measureCardPower(zes_device_handle_t device) {
   zes_pwr_handle_t power = nullptr;
   checkCall<SensorError>(levelZero.zesDeviceGetCardPowerDomain(device, &power),
@@ -90,3 +102,5 @@ std::uint64_t measureCardPower(zes_device_handle_t device) {
   const zes_power_energy_counter_t second = readEnergy(power);
   return averagePowerWatts(first, second);
 }
+
+}  // namespace zeprobe

@@ -1,4 +1,4 @@
-#include "engine.hpp"
+#include "engine.h"
 
 #include <algorithm>
 #include <chrono>
@@ -8,10 +8,12 @@
 #include <type_traits>
 #include <utility>
 
-#include "scenario.hpp"
+#include "scenario.h"
 
-namespace zesim {
+namespace simulated::levelzero {
 namespace {
+
+constexpr char kLibraryName[] = "simulated Level Zero driver";
 
 struct Session {
   std::optional<Scenario> scenario;
@@ -37,23 +39,20 @@ ze_result_t resultCode(std::uint32_t code) {
   return static_cast<ze_result_t>(code);
 }
 
-ze_result_t loadScenario() {
-  const std::optional<std::string> path = environmentValue("ZE_SIM_SCENARIO");
-  try {
-    if (!path) throw ScenarioError("ZE_SIM_SCENARIO is not set");
-    session().scenario = loadScenarioFile(*path);
-    return ZE_RESULT_SUCCESS;
-  } catch (const ScenarioError& error) {
-    std::fprintf(stderr, "simulated Level Zero driver: %s\n", error.what());
-    std::fflush(stderr);
-    return ZE_RESULT_ERROR_UNKNOWN;
-  }
+// A scenario that cannot be read ends the process (readScenarioOrEnd): a broken test set-up
+// must never pass for a result of the program.
+Scenario readConfiguredScenario() {
+  return readScenarioOrEnd(kLibraryName, [] {
+    const std::optional<std::string> path = environmentValue("ZE_SIM_SCENARIO");
+    if (!path) fail(kScenarioRoot, "ZE_SIM_SCENARIO is not set");
+    return loadScenarioFile(*path);
+  });
 }
 
 // A call that breaks the rules of the Level Zero interface: reported on standard error, so
 // that a golden run shows it, and answered with ZE_RESULT_ERROR_INVALID_ARGUMENT.
 ze_result_t refuse(Call call, const std::string& violation) {
-  std::fprintf(stderr, "simulated Level Zero driver: %s: %s\n", std::string(callName(call)).c_str(),
+  std::fprintf(stderr, "%s: %s: %s\n", kLibraryName, std::string(callName(call)).c_str(),
                violation.c_str());
   std::fflush(stderr);
   return ZE_RESULT_ERROR_INVALID_ARGUMENT;
@@ -153,14 +152,14 @@ std::optional<std::string> readTooEarly(PowerDomain& domain) {
 }
 
 }  // namespace
-}  // namespace zesim
+}  // namespace simulated::levelzero
 
-using namespace zesim;
+using namespace simulated::levelzero;
 
 ze_result_t ZE_APICALL zeInit(ze_init_flags_t flags) {
   Session& current = session();
   if (!current.scenario) {
-    if (const ze_result_t loaded = loadScenario(); loaded != ZE_RESULT_SUCCESS) return loaded;
+    current.scenario = readConfiguredScenario();
     current.sysmanEnabled = environmentValue("ZES_ENABLE_SYSMAN") == "1";
   }
   if (const auto injected = current.scenario->behaviour.injectedResult(Call::zeInit)) {

@@ -5,9 +5,9 @@
 
 #include <vector>
 
-#include "engine.hpp"
+#include "engine.h"
 
-namespace zesim {
+namespace simulated::levelzero {
 
 // GetEnvironmentVariableA, not getenv: the C runtime's copy of the environment does not see
 // variables that the program set with SetEnvironmentVariableW.
@@ -30,4 +30,4 @@ std::optional<std::string> processSetupProblem() {
          ", without SEM_FAILCRITICALERRORS and SEM_NOGPFAULTERRORBOX";
 }
 
-}  // namespace zesim
+}  // namespace simulated::levelzero

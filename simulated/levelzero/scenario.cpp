@@ -1,15 +1,12 @@
-#include "scenario.hpp"
+#include "scenario.h"
 
 #include <algorithm>
 #include <cstring>
 #include <initializer_list>
 #include <limits>
-#include <nlohmann/json.hpp>
 #include <string_view>
 
-#include "../scenario_reading.h"
-
-namespace zesim {
+namespace simulated::levelzero {
 
 std::optional<std::uint32_t> Behaviour::injectedResult(Call call) {
   const std::uint32_t number = ++calls_[index(call)];
@@ -26,271 +23,202 @@ ResolvedCounts Behaviour::countsFor(Call call, std::size_t available) const {
 
 namespace {
 
-using json = nlohmann::json;
-
 using Calls = std::initializer_list<Call>;
-
-[[noreturn]] void fail(const std::string& path, const std::string& problem) {
-  throw ScenarioError(path + ": " + problem);
-}
-
-std::string member(const std::string& path, std::string_view key) {
-  return path + "." + std::string(key);
-}
-
-// Every scenario object is checked against the keys its level knows, so a misspelt key is an
-// error instead of a silently ignored setting.
-void requireObject(const json& value, const std::string& path,
-                   std::initializer_list<std::string_view> keys) {
-  if (!value.is_object()) fail(path, "expected an object");
-  for (const auto& item : value.items()) {
-    if (std::find(keys.begin(), keys.end(), item.key()) == keys.end()) {
-      fail(member(path, item.key()), "unknown key");
-    }
-  }
-}
-
-template <typename T>
-T integerValue(const json& value, const std::string& path) {
-  if (value.is_number_unsigned()) {
-    const auto number = value.get<std::uint64_t>();
-    if (number <= static_cast<std::uint64_t>(std::numeric_limits<T>::max())) {
-      return static_cast<T>(number);
-    }
-  } else if (value.is_number_integer()) {
-    const auto number = value.get<std::int64_t>();
-    if (std::is_signed_v<T> && number >= static_cast<std::int64_t>(std::numeric_limits<T>::min())) {
-      return static_cast<T>(number);
-    }
-  }
-  fail(path, "expected an integer from " + std::to_string(std::numeric_limits<T>::min()) + " to " +
-                 std::to_string(std::numeric_limits<T>::max()));
-}
-
-template <typename T>
-T integerField(const json& object, std::string_view key, const std::string& path) {
-  const auto found = object.find(key);
-  return found == object.end() ? T{} : integerValue<T>(*found, member(path, key));
-}
 
 // Level Zero enumerations hold values from 0 to 0x7fffffff.
 template <typename Enum>
-Enum enumField(const json& object, std::string_view key, const std::string& path) {
-  const auto value = integerField<std::uint32_t>(object, key, path);
-  if (value > 0x7fffffffu) fail(member(path, key), "expected an integer from 0 to 2147483647");
-  return static_cast<Enum>(value);
+Enum enumField(const Json& object, std::string_view key, const std::string& place) {
+  const auto found = object.find(key);
+  if (found == object.end()) return Enum{};
+  return static_cast<Enum>(integerValue<std::uint32_t>(*found, member(place, key), 0, 0x7fffffffu));
 }
 
 // A number, or "nan", "inf" or "-inf" for the values that JSON cannot write.
-double floatingField(const json& object, std::string_view key, const std::string& path) {
+double floatingField(const Json& object, std::string_view key, const std::string& place) {
   const auto found = object.find(key);
   if (found == object.end()) return 0.0;
   if (found->is_number()) return found->get<double>();
   if (*found == "nan") return std::numeric_limits<double>::quiet_NaN();
   if (*found == "inf") return std::numeric_limits<double>::infinity();
   if (*found == "-inf") return -std::numeric_limits<double>::infinity();
-  fail(member(path, key), "expected a number, \"nan\", \"inf\" or \"-inf\"");
+  fail(member(place, key), "expected a number, \"nan\", \"inf\" or \"-inf\"");
 }
 
-std::string textField(const json& object, std::string_view key, const std::string& path) {
+// The member's text, or "" when the object lacks the key.
+std::string textField(const Json& object, std::string_view key, const std::string& place) {
   const auto found = object.find(key);
-  if (found == object.end()) return {};
-  if (!found->is_string()) fail(member(path, key), "expected a string");
-  return found->get<std::string>();
+  return found == object.end() ? std::string() : textValue(*found, member(place, key));
 }
 
-std::string bytesFromHex(const std::string& hex, const std::string& path) {
-  if (hex.size() % 2 != 0) fail(path, "expected an even number of hexadecimal digits");
-  std::string bytes;
-  for (std::size_t at = 0; at < hex.size(); at += 2) {
-    const std::string pair = hex.substr(at, 2);
-    if (pair.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
-      fail(path, "expected hexadecimal digits");
-    }
-    bytes += static_cast<char>(std::stoul(pair, nullptr, 16));
-  }
-  return bytes;
+// The items of the list under the key, at most kMaxListLength of them.
+template <typename ReadItem>
+auto listField(const Json& object, std::string_view key, const std::string& place,
+               ReadItem readItem) {
+  return simulated::listField(object, key, place, kMaxListLength, readItem);
 }
 
-template <typename Item, typename ParseItem>
-std::vector<Item> listField(const json& object, std::string_view key, const std::string& path,
-                            ParseItem parseItem) {
-  std::vector<Item> items;
-  const auto found = object.find(key);
-  if (found == object.end()) return items;
-  const std::string listPath = member(path, key);
-  if (!found->is_array()) fail(listPath, "expected an array");
-  if (found->size() > kMaxListLength) {
-    fail(listPath, "more than " + std::to_string(kMaxListLength) + " entries");
-  }
-  for (std::size_t index = 0; index < found->size(); ++index) {
-    items.push_back(parseItem((*found)[index], listPath + "[" + std::to_string(index) + "]"));
-  }
-  return items;
-}
-
-Call callNamed(const std::string& name, Calls allowed, const std::string& path) {
+Call callNamed(const std::string& name, Calls allowed, const std::string& place) {
   for (const Call call : allowed) {
     if (callName(call) == name) return call;
   }
-  fail(path, "not a function that this object answers");
+  fail(place, "not a function that this object answers");
 }
 
-std::uint32_t resultValue(const json& value, const std::string& path) {
-  const auto code = integerValue<std::int64_t>(value, path);
+std::uint32_t resultValue(const Json& value, const std::string& place) {
+  const auto code = integerValue<std::int64_t>(value, place);
   if (code < std::numeric_limits<std::int32_t>::min() ||
       code > std::numeric_limits<std::uint32_t>::max()) {
-    fail(path, "expected a 32-bit result code");
+    fail(place, "expected a 32-bit result code");
   }
   // A call that reported success without doing its work would hand out handles it never wrote.
-  if (code == 0) fail(path, "a scripted failure cannot be ZE_RESULT_SUCCESS (0)");
+  if (code == 0) fail(place, "a scripted failure cannot be ZE_RESULT_SUCCESS (0)");
   return static_cast<std::uint32_t>(code);
 }
 
-Fault faultValue(const json& value, const std::string& path) {
-  if (!value.is_object()) return {resultValue(value, path), 0};
-  requireObject(value, path, {"result", "call"});
-  if (!value.contains("result")) fail(member(path, "result"), "missing");
-  return {resultValue(value["result"], member(path, "result")),
-          integerField<std::uint32_t>(value, "call", path)};
+Fault faultValue(const Json& value, const std::string& place) {
+  if (!value.is_object()) return {resultValue(value, place), 0};
+  requireObject(value, place, {"result", "call"});
+  if (!value.contains("result")) fail(member(place, "result"), "missing");
+  return {resultValue(value["result"], member(place, "result")),
+          integerField<std::uint32_t>(value, "call", place)};
 }
 
-std::optional<std::uint32_t> optionalCount(const json& object, std::string_view key,
-                                           const std::string& path) {
+std::optional<std::uint32_t> optionalCount(const Json& object, std::string_view key,
+                                           const std::string& place) {
   if (!object.contains(key)) return std::nullopt;
-  return integerField<std::uint32_t>(object, key, path);
+  return integerField<std::uint32_t>(object, key, place);
 }
 
 // Reads "fail" (faults by function name) and "counts" (enumeration counts by function name).
-Behaviour behaviourOf(const json& object, const std::string& path, Calls faultable,
+Behaviour behaviourOf(const Json& object, const std::string& place, Calls faultable,
                       Calls enumerations = {}) {
   Behaviour behaviour;
   if (const auto faults = object.find("fail"); faults != object.end()) {
-    const std::string faultsPath = member(path, "fail");
-    if (!faults->is_object()) fail(faultsPath, "expected an object");
+    const std::string faultsPlace = member(place, "fail");
+    if (!faults->is_object()) fail(faultsPlace, "expected an object");
     for (const auto& item : faults->items()) {
-      const std::string itemPath = member(faultsPath, item.key());
-      behaviour.addFault(callNamed(item.key(), faultable, itemPath),
-                         faultValue(item.value(), itemPath));
+      const std::string itemPlace = member(faultsPlace, item.key());
+      behaviour.addFault(callNamed(item.key(), faultable, itemPlace),
+                         faultValue(item.value(), itemPlace));
     }
   }
   if (const auto counts = object.find("counts"); counts != object.end()) {
-    const std::string countsPath = member(path, "counts");
-    if (!counts->is_object()) fail(countsPath, "expected an object");
+    const std::string countsPlace = member(place, "counts");
+    if (!counts->is_object()) fail(countsPlace, "expected an object");
     for (const auto& item : counts->items()) {
-      const std::string itemPath = member(countsPath, item.key());
-      const Call call = callNamed(item.key(), enumerations, itemPath);
-      requireObject(item.value(), itemPath, {"reported", "filled"});
-      behaviour.setCounts(call, {optionalCount(item.value(), "reported", itemPath),
-                                 optionalCount(item.value(), "filled", itemPath)});
+      const std::string itemPlace = member(countsPlace, item.key());
+      const Call call = callNamed(item.key(), enumerations, itemPlace);
+      requireObject(item.value(), itemPlace, {"reported", "filled"});
+      behaviour.setCounts(call, {optionalCount(item.value(), "reported", itemPlace),
+                                 optionalCount(item.value(), "filled", itemPlace)});
     }
   }
   return behaviour;
 }
 
-MemoryModule parseMemoryModule(const json& value, const std::string& path) {
-  requireObject(value, path,
-                {"location", "physicalSize", "busWidth", "numChannels", "size", "free", "fail"});
+MemoryModule parseMemoryModule(const Json& value, const std::string& place) {
+  requireObject(value, place,
+                {"location", "physical_size", "bus_width", "num_channels", "size", "free", "fail"});
   MemoryModule module{
-      behaviourOf(value, path, {Call::zesMemoryGetProperties, Call::zesMemoryGetState}), {}, {}};
-  module.properties.location = enumField<zes_mem_loc_t>(value, "location", path);
-  module.properties.physicalSize = integerField<std::uint64_t>(value, "physicalSize", path);
-  module.properties.busWidth = integerField<std::int32_t>(value, "busWidth", path);
-  module.properties.numChannels = integerField<std::int32_t>(value, "numChannels", path);
-  module.state.size = integerField<std::uint64_t>(value, "size", path);
-  module.state.free = integerField<std::uint64_t>(value, "free", path);
+      behaviourOf(value, place, {Call::zesMemoryGetProperties, Call::zesMemoryGetState}), {}, {}};
+  module.properties.location = enumField<zes_mem_loc_t>(value, "location", place);
+  module.properties.physicalSize = integerField<std::uint64_t>(value, "physical_size", place);
+  module.properties.busWidth = integerField<std::int32_t>(value, "bus_width", place);
+  module.properties.numChannels = integerField<std::int32_t>(value, "num_channels", place);
+  module.state.size = integerField<std::uint64_t>(value, "size", place);
+  module.state.free = integerField<std::uint64_t>(value, "free", place);
   return module;
 }
 
-TemperatureSensor parseTemperatureSensor(const json& value, const std::string& path) {
-  requireObject(value, path, {"type", "temperature", "fail"});
+TemperatureSensor parseTemperatureSensor(const Json& value, const std::string& place) {
+  requireObject(value, place, {"type", "temperature", "fail"});
   TemperatureSensor sensor{
-      behaviourOf(value, path, {Call::zesTemperatureGetProperties, Call::zesTemperatureGetState}),
+      behaviourOf(value, place, {Call::zesTemperatureGetProperties, Call::zesTemperatureGetState}),
       {},
-      floatingField(value, "temperature", path)};
-  sensor.properties.type = enumField<zes_temp_sensors_t>(value, "type", path);
+      floatingField(value, "temperature", place)};
+  sensor.properties.type = enumField<zes_temp_sensors_t>(value, "type", place);
   return sensor;
 }
 
-FrequencyDomain parseFrequencyDomain(const json& value, const std::string& path) {
-  requireObject(value, path, {"type", "actual", "fail"});
+FrequencyDomain parseFrequencyDomain(const Json& value, const std::string& place) {
+  requireObject(value, place, {"type", "actual", "fail"});
   FrequencyDomain domain{
-      behaviourOf(value, path, {Call::zesFrequencyGetProperties, Call::zesFrequencyGetState}),
+      behaviourOf(value, place, {Call::zesFrequencyGetProperties, Call::zesFrequencyGetState}),
       {},
       {}};
-  domain.properties.type = enumField<zes_freq_domain_t>(value, "type", path);
-  domain.state.actual = floatingField(value, "actual", path);
+  domain.properties.type = enumField<zes_freq_domain_t>(value, "type", place);
+  domain.state.actual = floatingField(value, "actual", place);
   return domain;
 }
 
-zes_power_energy_counter_t parseEnergySample(const json& value, const std::string& path) {
-  requireObject(value, path, {"energy", "timestamp"});
+zes_power_energy_counter_t parseEnergySample(const Json& value, const std::string& place) {
+  requireObject(value, place, {"energy", "timestamp"});
   zes_power_energy_counter_t sample{};
-  sample.energy = integerField<std::uint64_t>(value, "energy", path);
-  sample.timestamp = integerField<std::uint64_t>(value, "timestamp", path);
+  sample.energy = integerField<std::uint64_t>(value, "energy", place);
+  sample.timestamp = integerField<std::uint64_t>(value, "timestamp", place);
   return sample;
 }
 
-PowerDomain parsePowerDomain(const json& value, const std::string& path) {
-  requireObject(value, path, {"energySamples", "fail"});
-  PowerDomain domain{
-      behaviourOf(value, path, {Call::zesPowerGetEnergyCounter}),
-      listField<zes_power_energy_counter_t>(value, "energySamples", path, parseEnergySample)};
-  if (domain.samples.empty()) fail(member(path, "energySamples"), "needs at least one sample");
+PowerDomain parsePowerDomain(const Json& value, const std::string& place) {
+  requireObject(value, place, {"energy_samples", "fail"});
+  PowerDomain domain{behaviourOf(value, place, {Call::zesPowerGetEnergyCounter}),
+                     listField(value, "energy_samples", place, parseEnergySample)};
+  if (domain.samples.empty()) fail(member(place, "energy_samples"), "needs at least one sample");
   return domain;
 }
 
-Fan parseFan(const json& value, const std::string& path) {
-  requireObject(value, path, {"speed", "fail"});
-  return {behaviourOf(value, path, {Call::zesFanGetState}),
-          integerField<std::int32_t>(value, "speed", path)};
+Fan parseFan(const Json& value, const std::string& place) {
+  requireObject(value, place, {"speed", "fail"});
+  return {behaviourOf(value, place, {Call::zesFanGetState}),
+          integerField<std::int32_t>(value, "speed", place)};
 }
 
-// "name" holds the name as text; "nameHex" holds its raw bytes, for names that are not UTF-8.
-void readDeviceName(const json& value, const std::string& path,
+// "name" holds the name as text; "name_hex" holds its raw bytes, for names that are not UTF-8.
+void readDeviceName(const Json& value, const std::string& place,
                     ze_device_properties_t& properties) {
-  if (value.contains("name") && value.contains("nameHex")) {
-    fail(path, "\"name\" and \"nameHex\" exclude each other");
+  if (value.contains("name") && value.contains("name_hex")) {
+    fail(place, "\"name\" and \"name_hex\" exclude each other");
   }
-  const std::string name =
-      value.contains("nameHex")
-          ? bytesFromHex(textField(value, "nameHex", path), member(path, "nameHex"))
-          : textField(value, "name", path);
-  if (name.size() > sizeof properties.name) fail(path, "name longer than 256 bytes");
-  std::memcpy(properties.name, name.data(), name.size());
+  if (value.contains("name_hex")) {
+    const std::string hexPlace = member(place, "name_hex");
+    copyToField(bytesFromHex(textValue(value["name_hex"], hexPlace), hexPlace), properties.name,
+                hexPlace);
+  } else {
+    copyToField(textField(value, "name", place), properties.name, member(place, "name"));
+  }
 }
 
-ze_device_uuid_t parseUuid(const json& value, const std::string& path) {
+ze_device_uuid_t parseUuid(const Json& value, const std::string& place) {
   ze_device_uuid_t uuid{};
   if (!value.contains("uuid")) return uuid;
-  std::string hex = textField(value, "uuid", path);
+  std::string hex = textField(value, "uuid", place);
   hex.erase(std::remove(hex.begin(), hex.end(), '-'), hex.end());
-  const std::string bytes = bytesFromHex(hex, member(path, "uuid"));
-  if (bytes.size() != sizeof uuid.id) fail(member(path, "uuid"), "expected 16 bytes");
+  const std::string bytes = bytesFromHex(hex, member(place, "uuid"));
+  if (bytes.size() != sizeof uuid.id) fail(member(place, "uuid"), "expected 16 bytes");
   std::memcpy(uuid.id, bytes.data(), bytes.size());
   return uuid;
 }
 
-ze_pci_address_ext_t parsePciAddress(const json& device, const std::string& devicePath) {
+ze_pci_address_ext_t parsePciAddress(const Json& device, const std::string& devicePlace) {
   ze_pci_address_ext_t address{};
-  const auto found = device.find("pciAddress");
+  const auto found = device.find("pci_address");
   if (found == device.end()) return address;
-  const std::string path = member(devicePath, "pciAddress");
-  requireObject(*found, path, {"domain", "bus", "device", "function"});
-  address.domain = integerField<std::uint32_t>(*found, "domain", path);
-  address.bus = integerField<std::uint32_t>(*found, "bus", path);
-  address.device = integerField<std::uint32_t>(*found, "device", path);
-  address.function = integerField<std::uint32_t>(*found, "function", path);
+  const std::string place = member(devicePlace, "pci_address");
+  requireObject(*found, place, {"domain", "bus", "device", "function"});
+  address.domain = integerField<std::uint32_t>(*found, "domain", place);
+  address.bus = integerField<std::uint32_t>(*found, "bus", place);
+  address.device = integerField<std::uint32_t>(*found, "device", place);
+  address.function = integerField<std::uint32_t>(*found, "function", place);
   return address;
 }
 
-Device parseDevice(const json& value, const std::string& path) {
-  requireObject(value, path,
-                {"type", "name", "nameHex", "vendorId", "deviceId", "flags", "uuid", "pciAddress",
-                 "memoryModules", "temperatureSensors", "frequencyDomains", "cardPowerDomain",
-                 "fans", "fail", "counts"});
+Device parseDevice(const Json& value, const std::string& place) {
+  requireObject(value, place,
+                {"type", "name", "name_hex", "vendor_id", "device_id", "flags", "uuid",
+                 "pci_address", "memory_modules", "temperature_sensors", "frequency_domains",
+                 "card_power_domain", "fans", "fail", "counts"});
   Device device{
-      behaviourOf(value, path,
+      behaviourOf(value, place,
                   {Call::zeDeviceGetProperties, Call::zeDevicePciGetPropertiesExt,
                    Call::zesDeviceEnumMemoryModules, Call::zesDeviceEnumTemperatureSensors,
                    Call::zesDeviceEnumFrequencyDomains, Call::zesDeviceGetCardPowerDomain,
@@ -304,23 +232,22 @@ Device parseDevice(const json& value, const std::string& path) {
       {},
       std::nullopt,
       {}};
-  device.properties.type = enumField<ze_device_type_t>(value, "type", path);
-  readDeviceName(value, path, device.properties);
-  device.properties.vendorId = integerField<std::uint32_t>(value, "vendorId", path);
-  device.properties.deviceId = integerField<std::uint32_t>(value, "deviceId", path);
-  device.properties.flags = integerField<std::uint32_t>(value, "flags", path);
-  device.properties.uuid = parseUuid(value, path);
-  device.pci.address = parsePciAddress(value, path);
-  device.memoryModules = listField<MemoryModule>(value, "memoryModules", path, parseMemoryModule);
+  device.properties.type = enumField<ze_device_type_t>(value, "type", place);
+  readDeviceName(value, place, device.properties);
+  device.properties.vendorId = integerField<std::uint32_t>(value, "vendor_id", place);
+  device.properties.deviceId = integerField<std::uint32_t>(value, "device_id", place);
+  device.properties.flags = integerField<std::uint32_t>(value, "flags", place);
+  device.properties.uuid = parseUuid(value, place);
+  device.pci.address = parsePciAddress(value, place);
+  device.memoryModules = listField(value, "memory_modules", place, parseMemoryModule);
   device.temperatureSensors =
-      listField<TemperatureSensor>(value, "temperatureSensors", path, parseTemperatureSensor);
-  device.frequencyDomains =
-      listField<FrequencyDomain>(value, "frequencyDomains", path, parseFrequencyDomain);
-  if (value.contains("cardPowerDomain")) {
+      listField(value, "temperature_sensors", place, parseTemperatureSensor);
+  device.frequencyDomains = listField(value, "frequency_domains", place, parseFrequencyDomain);
+  if (value.contains("card_power_domain")) {
     device.cardPowerDomain =
-        parsePowerDomain(value["cardPowerDomain"], member(path, "cardPowerDomain"));
+        parsePowerDomain(value["card_power_domain"], member(place, "card_power_domain"));
   }
-  device.fans = listField<Fan>(value, "fans", path, parseFan);
+  device.fans = listField(value, "fans", place, parseFan);
   return device;
 }
 
@@ -336,51 +263,47 @@ std::optional<std::uint32_t> versionPart(const std::string& digits) {
 }
 
 // "major.minor", each a decimal number from 0 to 65535.
-std::uint32_t parseApiVersion(const json& value, const std::string& path) {
-  const std::string text = textField(value, "apiVersion", path);
+std::uint32_t parseApiVersion(const Json& value, const std::string& place) {
+  const std::string text = textField(value, "api_version", place);
   if (text.empty()) return ZE_API_VERSION_1_0;
   const std::size_t point = text.find('.');
   const auto major = versionPart(text.substr(0, point));
   const auto minor =
       point == std::string::npos ? std::nullopt : versionPart(text.substr(point + 1));
   if (!major || !minor) {
-    fail(member(path, "apiVersion"), "expected \"major.minor\" with numbers up to 65535");
+    fail(member(place, "api_version"), "expected \"major.minor\" with numbers up to 65535");
   }
   return ZE_MAKE_VERSION(*major, *minor);
 }
 
-Driver parseDriver(const json& value, const std::string& path) {
-  requireObject(value, path, {"driverVersion", "apiVersion", "devices", "fail", "counts"});
+Driver parseDriver(const Json& value, const std::string& place) {
+  requireObject(value, place, {"driver_version", "api_version", "devices", "fail", "counts"});
   Driver driver{
-      behaviourOf(value, path,
+      behaviourOf(value, place,
                   {Call::zeDriverGetProperties, Call::zeDriverGetApiVersion, Call::zeDeviceGet},
                   {Call::zeDeviceGet}),
       {},
-      parseApiVersion(value, path),
-      listField<Device>(value, "devices", path, parseDevice)};
-  driver.properties.driverVersion = integerField<std::uint32_t>(value, "driverVersion", path);
+      parseApiVersion(value, place),
+      listField(value, "devices", place, parseDevice)};
+  driver.properties.driverVersion = integerField<std::uint32_t>(value, "driver_version", place);
   return driver;
+}
+
+Scenario readScenario(const Json& document) {
+  const std::string place = kScenarioRoot;
+  requireObject(document, place, {"description", "drivers", "fail", "counts"});
+  return {behaviourOf(document, place, {Call::zeInit, Call::zeDriverGet}, {Call::zeDriverGet}),
+          listField(document, "drivers", place, parseDriver)};
 }
 
 }  // namespace
 
 Scenario parseScenario(const std::string& text) {
-  json document;
-  try {
-    document = json::parse(text);
-  } catch (const json::exception& error) {
-    fail("scenario", error.what());
-  }
-  const std::string path = "scenario";
-  requireObject(document, path, {"description", "drivers", "fail", "counts"});
-  return {behaviourOf(document, path, {Call::zeInit, Call::zeDriverGet}, {Call::zeDriverGet}),
-          listField<Driver>(document, "drivers", path, parseDriver)};
+  return readScenario(parseDocument(text));
 }
 
 Scenario loadScenarioFile(const std::string& path) {
-  const auto text = simulated::readWholeFile(path);
-  if (!text) throw ScenarioError("cannot open " + path);
-  return parseScenario(*text);
+  return readScenario(readDocument(path));
 }
 
-}  // namespace zesim
+}  // namespace simulated::levelzero

@@ -256,7 +256,7 @@ def ze_name(rng, device):
     if is_utf8(data) and rng.random() < 0.7:
         device["name"] = data.decode("utf-8")
     else:
-        device["nameHex"] = data.hex()
+        device["name_hex"] = data.hex()
 
 
 def ze_items(rng, counts, calls, failure_rate, make_item):
@@ -276,7 +276,7 @@ def ze_device(rng, failure_rate, power_rate):
     device = {}
     optional = [
         ("type", lambda: enum_value(rng, [0, 1, 2, 3, 4, 5, 6])),
-        ("vendorId", lambda: uint32(rng)), ("deviceId", lambda: uint32(rng)),
+        ("vendor_id", lambda: uint32(rng)), ("device_id", lambda: uint32(rng)),
         ("flags", lambda: uint32(rng)),
     ]
     for key, value in optional:
@@ -290,15 +290,15 @@ def ze_device(rng, failure_rate, power_rate):
             uuid = "-".join([uuid[:8], uuid[8:12], uuid[12:16], uuid[16:20], uuid[20:]])
         device["uuid"] = rng.choice([uuid, uuid.upper()])
     if rng.random() < 0.8:
-        device["pciAddress"] = {key: uint32(rng) if rng.random() < 0.5 else rng.randint(0, 255)
+        device["pci_address"] = {key: uint32(rng) if rng.random() < 0.5 else rng.randint(0, 255)
                                 for key in ("domain", "bus", "device", "function")
                                 if rng.random() < 0.9}
     def memory_module():
         module = {"location": enum_value(rng, [0, 1, 1, 2])}
-        for key in ("physicalSize", "size", "free"):
+        for key in ("physical_size", "size", "free"):
             if rng.random() < 0.8:
                 module[key] = uint64(rng)
-        for key in ("busWidth", "numChannels"):
+        for key in ("bus_width", "num_channels"):
             if rng.random() < 0.8:
                 module[key] = int32(rng)
         return module
@@ -320,8 +320,8 @@ def ze_device(rng, failure_rate, power_rate):
                                        "actual", floating))
     fans = ze_items(rng, [3, 4, 2, 1], ["zesFanGetState"], failure_rate,
                     lambda: reading({}, "speed", int32))
-    for key, items in (("memoryModules", modules), ("temperatureSensors", sensors),
-                       ("frequencyDomains", domains), ("fans", fans)):
+    for key, items in (("memory_modules", modules), ("temperature_sensors", sensors),
+                       ("frequency_domains", domains), ("fans", fans)):
         if items or rng.random() < 0.3:
             device[key] = items
     if rng.random() < power_rate:
@@ -336,11 +336,11 @@ def ze_device(rng, failure_rate, power_rate):
             for key in ("energy", "timestamp"):
                 sample[key] %= 2**64
         samples = samples[:weighted(rng, [(1, 1), (6, 2)])]
-        power = {"energySamples": samples}
+        power = {"energy_samples": samples}
         faults = ze_faults(rng, ["zesPowerGetEnergyCounter"], failure_rate)
         if faults:
             power["fail"] = faults
-        device["cardPowerDomain"] = power
+        device["card_power_domain"] = power
     device_calls = ["zeDeviceGetProperties", "zeDevicePciGetPropertiesExt",
                     "zesDeviceEnumMemoryModules", "zesDeviceEnumTemperatureSensors",
                     "zesDeviceEnumFrequencyDomains", "zesDeviceGetCardPowerDomain",
@@ -373,9 +373,9 @@ def ze_scenario(rng):
     for _ in range(small_count(rng, [2, 6, 3, 1, 1])):
         driver = {}
         if rng.random() < 0.9:
-            driver["driverVersion"] = uint32(rng)
+            driver["driver_version"] = uint32(rng)
         if rng.random() < 0.9:
-            driver["apiVersion"] = ze_api_version(rng)
+            driver["api_version"] = ze_api_version(rng)
         devices = [ze_device(rng, failure_rate, power_rate)
                    for _ in range(small_count(rng, [2, 6, 3, 1, 1]))]
         if devices or rng.random() < 0.5:
@@ -408,7 +408,7 @@ def ze_scenario(rng):
 def ze_time_bound(scenario, base):
     drivers = scenario.get("drivers", [])
     devices = [device for driver in drivers for device in driver.get("devices", [])]
-    powered = sum(1 for device in devices if "cardPowerDomain" in device)
+    powered = sum(1 for device in devices if "card_power_domain" in device)
     # A reported count is a handle array of that size, which the sanitizer's allocator poisons
     # (about a second per GiB here); an array beyond the address space granted fails at once.
     arrays = [8 * entry.get("reported", 0) for place in [scenario] + drivers + devices
@@ -724,12 +724,9 @@ def parse_strict_json(text):
     return json.loads(text, parse_constant=reject_constant, object_pairs_hook=reject_duplicates)
 
 
-ZE_FUNCTIONS = ("zeInit|zeDriverGet|zeDriverGetProperties|zeDriverGetApiVersion|zeDeviceGet|"
-                "zeDeviceGetProperties|zeDevicePciGetPropertiesExt|zesDeviceEnumMemoryModules|"
-                "zesMemoryGetProperties|zesMemoryGetState|zesDeviceEnumTemperatureSensors|"
-                "zesTemperatureGetProperties|zesTemperatureGetState|zesDeviceEnumFrequencyDomains|"
-                "zesFrequencyGetProperties|zesFrequencyGetState|zesDeviceGetCardPowerDomain|"
-                "zesPowerGetEnergyCounter|zesDeviceEnumFans|zesFanGetState")
+# The Level Zero functions that zeprobe calls, one LEVEL_ZERO_CALL(name, ...) line each.
+with open(os.path.join(HERE, "..", "..", "interfaces", "level_zero_calls.inc")) as calls:
+    ZE_FUNCTIONS = "|".join(re.findall(r"^LEVEL_ZERO_CALL\((\w+),", calls.read(), re.M))
 ZE_MESSAGES = [
     re.compile(r"(?:%s) failed: (-?[0-9]+)" % ZE_FUNCTIONS),
     re.compile(r"zesDeviceEnumTemperatureSensors failed: no temperature sensors found"),
@@ -1122,7 +1119,7 @@ def self_test():
     ze_texts = [json.dumps(scenario) for scenario, _, _ in ze_runs]
     for wanted in ('"nan"', '"-inf"', '"call": ', '"filled": ', '"reported": 4294967295',
                    "1.7976931348623157e+308", str(UINT64_MAX), str(INT32_MIN), '"drivers": []',
-                   '"cardPowerDomain"', '"nameHex": ', '\\"', '\\\\', '\\u0000', '"65535.'):
+                   '"card_power_domain"', '"name_hex": ', '\\"', '\\\\', '\\u0000', '"65535.'):
         expect("zeprobe scenarios hold " + wanted, any(wanted in text for text in ze_texts))
     def fault_codes(value):
         if isinstance(value, dict):
@@ -1137,7 +1134,7 @@ def self_test():
                 yield from fault_codes(item)
     codes = [code for scenario, _, _ in ze_runs for code in fault_codes(scenario)]
     expect("scripted failures are failure codes", codes and 0 not in codes)
-    powered = sum(text.count('"cardPowerDomain"') for text in ze_texts)
+    powered = sum(text.count('"card_power_domain"') for text in ze_texts)
     expect("card power domains stay rare (%d in 300 scenarios)" % powered, 0 < powered < 60)
     expect("zeprobe runs with the loader intercepting",
            any(environment.get("ZE_ENABLE_LOADER_INTERCEPT") for _, _, environment in ze_runs))

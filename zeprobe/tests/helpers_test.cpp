@@ -7,10 +7,11 @@
 #include <optional>
 #include <string>
 
-#include "errors.hpp"
-#include "handles.hpp"
-#include "report_text.hpp"
+#include "errors.h"
+#include "handles.h"
+#include "sensors.h"
 
+namespace zeprobe {
 namespace {
 
 struct PowerCase {
@@ -88,8 +89,9 @@ TEST(CheckCall, GivenAResultWithTheHighBitSet_WhenCheckingTheCall_ThenTheCodeIsS
     checkCall<FatalError>(static_cast<ze_result_t>(0x80000001u), "zeInit");
     ADD_FAILURE() << "no error raised";
   } catch (const FatalError& error) {
-    EXPECT_EQ(error.message, "zeInit failed: -2147483647");
+    EXPECT_EQ(std::string(error.what()), "zeInit failed: -2147483647");
   }
 }
 
 }  // namespace
+}  // namespace zeprobe

@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 
+namespace simulated::levelzero {
 namespace {
 
 struct Rule {
@@ -81,3 +82,4 @@ TEST(CallingRules, GivenACallThatBreaksARule_WhenAnswering_ThenTheDriverRefusesI
 }
 
 }  // namespace
+}  // namespace simulated::levelzero

@@ -1,7 +1,7 @@
 // Scenario files: every malformed one is refused with the place of the fault, and the forms
 // that exist for odd values (raw name bytes, non-finite numbers, scripted counts and faults on
 // the N-th call) arrive in the simulated machine as written.
-#include "scenario.hpp"
+#include "scenario.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-namespace zesim {
+namespace simulated::levelzero {
 namespace {
 
 std::string oneDevice(const std::string& deviceFields) {
@@ -33,12 +33,12 @@ TEST(ParseScenario, GivenAMalformedScenario_WhenParsing_ThenTheErrorNamesThePlac
   const MalformedCase cases[] = {
       {"not JSON", "{", "scenario: [json.exception.parse_error.101]"},
       {"not an object", "[]", "scenario: expected an object"},
-      {"misspelt key", oneDevice(R"("vendorID": 1)"),
-       "scenario.drivers[0].devices[0].vendorID: unknown key"},
-      {"negative unsigned", oneDevice(R"("deviceId": -1)"),
-       "scenario.drivers[0].devices[0].deviceId: expected an integer from 0 to 4294967295"},
-      {"too wide signed", oneDevice(R"("memoryModules": [{"busWidth": 2147483648}])"),
-       "scenario.drivers[0].devices[0].memoryModules[0].busWidth: expected an integer from "
+      {"misspelt key", oneDevice(R"("vendorId": 1)"),
+       "scenario.drivers[0].devices[0].vendorId: unknown key"},
+      {"negative unsigned", oneDevice(R"("device_id": -1)"),
+       "scenario.drivers[0].devices[0].device_id: expected an integer from 0 to 4294967295"},
+      {"too wide signed", oneDevice(R"("memory_modules": [{"bus_width": 2147483648}])"),
+       "scenario.drivers[0].devices[0].memory_modules[0].bus_width: expected an integer from "
        "-2147483648"},
       {"fraction for integer", oneDevice(R"("flags": 1.5)"),
        "devices[0].flags: expected an integer"},
@@ -57,24 +57,24 @@ TEST(ParseScenario, GivenAMalformedScenario_WhenParsing_ThenTheErrorNamesThePlac
       {"fault without result", R"({"fail": {"zeInit": {"call": 2}}})",
        "scenario.fail.zeInit.result: missing"},
       {"name longer than its field", oneDevice(R"("name": ")" + std::string(257, 'x') + R"(")"),
-       "devices[0]: name longer than 256 bytes"},
-      {"both name forms", oneDevice(R"("name": "a", "nameHex": "61")"), "exclude each other"},
-      {"odd hex digits", oneDevice(R"("nameHex": "616")"),
-       "devices[0].nameHex: expected an even number"},
-      {"not hex", oneDevice(R"("nameHex": "zz")"),
-       "devices[0].nameHex: expected hexadecimal digits"},
+       "devices[0].name: longer than 256 bytes"},
+      {"both name forms", oneDevice(R"("name": "a", "name_hex": "61")"), "exclude each other"},
+      {"odd hex digits", oneDevice(R"("name_hex": "616")"),
+       "devices[0].name_hex: expected an even number"},
+      {"not hex", oneDevice(R"("name_hex": "zz")"),
+       "devices[0].name_hex: expected hexadecimal digits"},
       {"short uuid", oneDevice(R"("uuid": "000102030405060708090a0b0c0d0e")"),
        "devices[0].uuid: expected 16 bytes"},
-      {"api version without minor", R"({"drivers": [{"apiVersion": "1"}]})",
-       "scenario.drivers[0].apiVersion: expected \"major.minor\""},
-      {"api version too large", R"({"drivers": [{"apiVersion": "65536.0"}]})",
-       "scenario.drivers[0].apiVersion: expected"},
-      {"api version with a sign", R"({"drivers": [{"apiVersion": "1.-2"}]})",
-       "scenario.drivers[0].apiVersion: expected"},
-      {"power domain without samples", oneDevice(R"("cardPowerDomain": {"energySamples": []})"),
-       "devices[0].cardPowerDomain.energySamples: needs at least one sample"},
-      {"temperature as text", oneDevice(R"("temperatureSensors": [{"temperature": "hot"}])"),
-       "temperatureSensors[0].temperature: expected a number, \"nan\""},
+      {"api version without minor", R"({"drivers": [{"api_version": "1"}]})",
+       "scenario.drivers[0].api_version: expected \"major.minor\""},
+      {"api version too large", R"({"drivers": [{"api_version": "65536.0"}]})",
+       "scenario.drivers[0].api_version: expected"},
+      {"api version with a sign", R"({"drivers": [{"api_version": "1.-2"}]})",
+       "scenario.drivers[0].api_version: expected"},
+      {"power domain without samples", oneDevice(R"("card_power_domain": {"energy_samples": []})"),
+       "devices[0].card_power_domain.energy_samples: needs at least one sample"},
+      {"temperature as text", oneDevice(R"("temperature_sensors": [{"temperature": "hot"}])"),
+       "temperature_sensors[0].temperature: expected a number, \"nan\""},
       {"too many devices", R"({"drivers": [{"devices": [{})" + manyEmptyObjects(1024) + "]}]}",
        "scenario.drivers[0].devices: more than 1024 entries"},
   };
@@ -92,7 +92,7 @@ TEST(ParseScenario, GivenAMalformedScenario_WhenParsing_ThenTheErrorNamesThePlac
 
 TEST(ParseScenario, GivenRawNameBytes_WhenParsing_ThenTheNameFieldHoldsExactlyThoseBytes) {
   const std::string hex = "ff00" + std::string(2 * 254, 'a');
-  const Scenario scenario = parseScenario(oneDevice(R"("nameHex": ")" + hex + R"(")"));
+  const Scenario scenario = parseScenario(oneDevice(R"("name_hex": ")" + hex + R"(")"));
   const char* name = scenario.drivers[0].devices[0].properties.name;
   EXPECT_EQ(static_cast<unsigned char>(name[0]), 0xff);
   EXPECT_EQ(name[1], '\0');
@@ -101,8 +101,8 @@ TEST(ParseScenario, GivenRawNameBytes_WhenParsing_ThenTheNameFieldHoldsExactlyTh
 
 TEST(ParseScenario, GivenNonFiniteReadings_WhenParsing_ThenTheyArriveAsNanAndInfinity) {
   const Scenario scenario = parseScenario(oneDevice(
-      R"("temperatureSensors": [{"temperature": "nan"}, {"temperature": "-inf"}],
-         "frequencyDomains": [{"actual": "inf"}])"));
+      R"("temperature_sensors": [{"temperature": "nan"}, {"temperature": "-inf"}],
+         "frequency_domains": [{"actual": "inf"}])"));
   const Device& device = scenario.drivers[0].devices[0];
   EXPECT_TRUE(std::isnan(device.temperatureSensors[0].temperature));
   EXPECT_EQ(device.temperatureSensors[1].temperature, -INFINITY);
@@ -132,4 +132,4 @@ TEST(Behaviour, GivenScriptedCounts_WhenResolving_ThenReportedIsFreeAndFilledNev
 }
 
 }  // namespace
-}  // namespace zesim
+}  // namespace simulated::levelzero

@@ -7,6 +7,9 @@
 
 #include <cstdlib>
 
+namespace simulated::levelzero {
+namespace {
+
 TEST(SysmanGate, GivenSysmanNotEnabledAtInit_WhenCallingSysman_ThenTheDriverAnswersUninitialized) {
   ASSERT_EQ(std::getenv("ZES_ENABLE_SYSMAN"), nullptr);
   ASSERT_EQ(zeInit(0), ZE_RESULT_SUCCESS);
@@ -23,3 +26,6 @@ TEST(SysmanGate, GivenSysmanNotEnabledAtInit_WhenCallingSysman_ThenTheDriverAnsw
   uint32_t modules = 0;
   EXPECT_EQ(zesDeviceEnumMemoryModules(device, &modules, nullptr), ZE_RESULT_ERROR_UNINITIALIZED);
 }
+
+}  // namespace
+}  // namespace simulated::levelzero

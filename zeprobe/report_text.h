@@ -2,10 +2,11 @@
 #pragma once
 
 #include <level_zero/ze_api.h>
-#include <level_zero/zes_api.h>
 
 #include <cstdint>
 #include <string>
+
+namespace zeprobe {
 
 // "major.minor" in decimal, e.g. 1.10.
 std::string apiVersionText(std::uint32_t version);
@@ -25,7 +26,4 @@ std::string pciAddressText(const ze_pci_address_ext_t& address);
 // The device name up to its first NUL, never beyond the end of the field.
 std::string deviceName(const ze_device_properties_t& properties);
 
-// Average power in whole watts between two energy samples (microjoules over microseconds).
-// Raises SensorError when the samples cannot give a power.
-std::uint64_t averagePowerWatts(const zes_power_energy_counter_t& first,
-                                const zes_power_energy_counter_t& second);
+}  // namespace zeprobe

@@ -3,6 +3,8 @@
 
 #include <string>
 
+namespace zeprobe {
+
 // Keeps the system from holding the host with a dialog: a crash ends the process with its
 // exception code, a missing drive or DLL is reported to the caller. Nothing to do on Linux.
 void suppressErrorDialogs();
@@ -25,3 +27,5 @@ LibraryLookup openLevelZeroLoader();
 
 // Looks up a function that the loaded loader exports.
 LibraryLookup findLoaderFunction(void* loader, const char* name);
+
+}  // namespace zeprobe

@@ -6,9 +6,11 @@
 #include <level_zero/ze_api.h>
 #include <level_zero/zes_api.h>
 
+namespace zeprobe {
+
 // One pointer per function of level_zero_calls.inc, typed by the vendor's declaration.
 struct LevelZeroApi {
-#define LEVEL_ZERO_CALL(name) decltype(&::name) name = nullptr;
+#define LEVEL_ZERO_CALL(name, ...) decltype(&::name) name = nullptr;
 #include "level_zero_calls.inc"
 #undef LEVEL_ZERO_CALL
 };
@@ -19,3 +21,5 @@ extern LevelZeroApi levelZero;
 // Loads the loader and binds every function of the list. Raises FatalError with
 // "Failed to load Level Zero: ..." or "Level Zero API missing: ..." when that fails.
 void loadLevelZero();
+
+}  // namespace zeprobe

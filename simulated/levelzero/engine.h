@@ -1,12 +1,13 @@
-// The simulation answers the 20 Level Zero functions that zeprobe calls, defined in
-// engine.cpp under the vendor's own names and signatures (as declared by ze_api.h and
+// The simulation answers the Level Zero functions of interfaces/level_zero_calls.inc, defined
+// in engine.cpp under the vendor's own names and signatures (as declared by ze_api.h and
 // zes_api.h). The Linux face puts them into the loader's dispatch tables and keeps them out of
 // its exports; on Windows, where the headers declare them dllexport, they are the exports of
 // the stand-in ze_loader.dll.
 //
 // zeInit loads the scenario named by ZE_SIM_SCENARIO and, like a real driver, enables the
 // Sysman functions only when ZES_ENABLE_SYSMAN is "1" at that moment. A scenario that cannot
-// be loaded is reported on standard error and zeInit fails with ZE_RESULT_ERROR_UNKNOWN.
+// be loaded is reported on standard error ("simulated Level Zero driver: bad scenario: ...")
+// and ends the process with status 86.
 //
 // Calls that break the interface's rules (zeInit flags other than 0, an output structure
 // without its own stype, with a pNext chain or not zeroed, energy readings less than 100 ms
@@ -19,7 +20,7 @@
 #include <optional>
 #include <string>
 
-namespace zesim {
+namespace simulated::levelzero {
 
 // Reads a variable of the process environment; each face supplies its own.
 std::optional<std::string> environmentValue(const char* name);
@@ -28,4 +29,4 @@ std::optional<std::string> environmentValue(const char* name);
 // did not, or nothing; checked at zeInit, each face supplies its own.
 std::optional<std::string> processSetupProblem();
 
-}  // namespace zesim
+}  // namespace simulated::levelzero

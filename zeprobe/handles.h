@@ -7,7 +7,9 @@
 #include <cstdlib>
 #include <memory>
 
-#include "errors.hpp"
+#include "errors.h"
+
+namespace zeprobe {
 
 template <typename Handle>
 class HandleList {
@@ -60,3 +62,5 @@ HandleList<Handle> enumerateHandles(const char* function, Enumerate enumerate) {
   return fetchHandles<Error, Handle>(function, enumerate,
                                      queryHandleCount<Error>(function, enumerate));
 }
+
+}  // namespace zeprobe

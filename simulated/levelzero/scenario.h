@@ -12,23 +12,24 @@
 #include <cstdint>
 #include <iterator>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace zesim {
+#include "scenario_reading.h"
+
+namespace simulated::levelzero {
 
 // Every function the simulation answers; faults and enumeration counts are keyed by these.
 enum class Call {
-#define LEVEL_ZERO_CALL(name) name,
+#define LEVEL_ZERO_CALL(name, ...) name,
 #include "level_zero_calls.inc"
 #undef LEVEL_ZERO_CALL
 };
 
 // The functions' names, in the order of Call.
 inline constexpr std::string_view kCallNames[] = {
-#define LEVEL_ZERO_CALL(name) #name,
+#define LEVEL_ZERO_CALL(name, ...) #name,
 #include "level_zero_calls.inc"
 #undef LEVEL_ZERO_CALL
 };
@@ -129,16 +130,12 @@ struct Scenario {
   std::vector<Driver> drivers;
 };
 
-class ScenarioError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
 // Longest list that a scenario may hold (drivers, devices, modules, sensors, ...).
 constexpr std::size_t kMaxListLength = 1024;
 
-// Both raise ScenarioError naming the offending place when the text is not a valid scenario.
+// Both raise ScenarioError (scenario_reading.h) naming the offending place when the text, or
+// the file, is not a valid scenario.
 Scenario parseScenario(const std::string& text);
 Scenario loadScenarioFile(const std::string& path);
 
-}  // namespace zesim
+}  // namespace simulated::levelzero

@@ -1,9 +1,8 @@
 // The two kinds of failure of a probe run.
 //
 // FatalError ends the run: main writes its message and returns 1 with nothing on standard
-// output. It deliberately does not derive from std::exception, so the sensor groups, which
-// catch std::exception, can never swallow it.
-// SensorError is raised inside one sensor group and only costs that group's keys.
+// output. SensorError is raised inside one sensor group and only costs that group's keys; the
+// groups catch it by name, so a FatalError always reaches main.
 #pragma once
 
 #include <level_zero/ze_api.h>
@@ -12,8 +11,11 @@
 #include <stdexcept>
 #include <string>
 
-struct FatalError {
-  std::string message;
+namespace zeprobe {
+
+class FatalError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
 };
 
 class SensorError : public std::runtime_error {
@@ -31,3 +33,5 @@ template <typename Error>
 void checkCall(ze_result_t result, const char* function) {
   if (result != ZE_RESULT_SUCCESS) throw Error{failedCallMessage(function, result)};
 }
+
+}  // namespace zeprobe
