@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Writes the README of the Windows package, for the authors of host applications, from the
-project's README: the section "For host authors" and each program's section, without their
-"### Tests..." subsections. The contract is thereby written once, in the project's README.
+project's README: the section "For host authors" and each program's section. The contract is
+thereby written once, in the project's README; how it is tested stands in its own section.
 
     host_readme.py README.md OUTPUT VERSION
 """
@@ -17,11 +17,6 @@ def sections(markdown):
     return {part.splitlines()[0][3:].strip(): part for part in parts if part.startswith("## ")}
 
 
-def without_test_subsections(section):
-    parts = re.split(r"^(?=### )", section, flags=re.MULTILINE)
-    return "".join(part for part in parts if not part.startswith("### Tests"))
-
-
 def main():
     readme, output, version = sys.argv[1:]
     with open(readme, encoding="utf-8") as handle:
@@ -32,8 +27,7 @@ def main():
     text = (f"# Console GPU helpers {version}\n\n"
             "How a host application runs `zeprobe.exe`, `radprobe.exe` and `pidctl.exe`, and\n"
             "what each one reports. The report schemas are in `schemas/`.\n\n")
-    text += "".join(without_test_subsections(found[name]).rstrip("\n") + "\n\n"
-                    for name in SECTIONS)
+    text += "".join(found[name].rstrip("\n") + "\n\n" for name in SECTIONS)
     with open(output, "w", encoding="utf-8", newline="\n") as handle:
         handle.write(text.rstrip("\n") + "\n")
 
