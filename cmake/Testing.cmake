@@ -44,7 +44,7 @@ function(add_golden_test name)
 endfunction()
 
 function(add_import_check target)
-  add_test(NAME ${target}.imports_only_allowed_dlls
+  add_test(NAME ${target}.GivenTheExecutable_WhenReadingItsImports_ThenOnlyTheAllowedDllsAppear
            COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/harness/check_imports.py
                    $<TARGET_FILE:${target}> ${ARGN})
 endfunction()
