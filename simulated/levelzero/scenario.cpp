@@ -173,19 +173,12 @@ Fan parseFan(const Json& value, const std::string& place) {
           integerField<std::int32_t>(value, "speed", place)};
 }
 
-// "name" holds the name as text; "name_hex" holds its raw bytes, for names that are not UTF-8.
+// "name" holds the name as text, or {"hex": ...} for raw bytes that are not UTF-8.
 void readDeviceName(const Json& value, const std::string& place,
                     ze_device_properties_t& properties) {
-  if (value.contains("name") && value.contains("name_hex")) {
-    fail(place, "\"name\" and \"name_hex\" exclude each other");
-  }
-  if (value.contains("name_hex")) {
-    const std::string hexPlace = member(place, "name_hex");
-    copyToField(bytesFromHex(textValue(value["name_hex"], hexPlace), hexPlace), properties.name,
-                hexPlace);
-  } else {
-    copyToField(textField(value, "name", place), properties.name, member(place, "name"));
-  }
+  if (!value.contains("name")) return;
+  const std::string namePlace = member(place, "name");
+  copyToField(bytesValue(value["name"], namePlace), properties.name, namePlace);
 }
 
 ze_device_uuid_t parseUuid(const Json& value, const std::string& place) {
@@ -213,10 +206,10 @@ ze_pci_address_ext_t parsePciAddress(const Json& device, const std::string& devi
 }
 
 Device parseDevice(const Json& value, const std::string& place) {
-  requireObject(value, place,
-                {"type", "name", "name_hex", "vendor_id", "device_id", "flags", "uuid",
-                 "pci_address", "memory_modules", "temperature_sensors", "frequency_domains",
-                 "card_power_domain", "fans", "fail", "counts"});
+  requireObject(
+      value, place,
+      {"type", "name", "vendor_id", "device_id", "flags", "uuid", "pci_address", "memory_modules",
+       "temperature_sensors", "frequency_domains", "card_power_domain", "fans", "fail", "counts"});
   Device device{
       behaviourOf(value, place,
                   {Call::zeDeviceGetProperties, Call::zeDevicePciGetPropertiesExt,

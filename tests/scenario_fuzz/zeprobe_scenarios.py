@@ -77,7 +77,7 @@ def ze_name(rng, device):
     if is_utf8(data) and rng.random() < 0.7:
         device["name"] = data.decode("utf-8")
     else:
-        device["name_hex"] = data.hex()
+        device["name"] = {"hex": data.hex()}
 
 
 def ze_items(rng, counts, calls, failure_rate, make_item):
@@ -323,7 +323,7 @@ def self_test(expect):
     ze_texts = [json.dumps(scenario) for scenario, _, _ in ze_runs]
     for wanted in ('"nan"', '"-inf"', '"call": ', '"filled": ', '"reported": 4294967295',
                    "1.7976931348623157e+308", str(UINT64_MAX), str(INT32_MIN), '"drivers": []',
-                   '"card_power_domain"', '"name_hex": ', '\\"', '\\\\', '\\u0000', '"65535.'):
+                   '"card_power_domain"', '"name": {"hex": ', '\\"', '\\\\', '\\u0000', '"65535.'):
         expect("zeprobe scenarios hold " + wanted, any(wanted in text for text in ze_texts))
     def fault_codes(value):
         if isinstance(value, dict):

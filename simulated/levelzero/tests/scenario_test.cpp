@@ -58,11 +58,12 @@ TEST(ParseScenario, GivenAMalformedScenario_WhenParsing_ThenTheErrorNamesThePlac
        "scenario.fail.zeInit.result: missing"},
       {"name longer than its field", oneDevice(R"("name": ")" + std::string(257, 'x') + R"(")"),
        "devices[0].name: longer than 256 bytes"},
-      {"both name forms", oneDevice(R"("name": "a", "name_hex": "61")"), "exclude each other"},
-      {"odd hex digits", oneDevice(R"("name_hex": "616")"),
-       "devices[0].name_hex: expected an even number"},
-      {"not hex", oneDevice(R"("name_hex": "zz")"),
-       "devices[0].name_hex: expected hexadecimal digits"},
+      {"name neither text nor hex", oneDevice(R"("name": {"hex": "61", "text": "a"})"),
+       "devices[0].name: expected a string or {\"hex\""},
+      {"odd hex digits", oneDevice(R"("name": {"hex": "616"})"),
+       "devices[0].name.hex: expected an even number"},
+      {"not hex", oneDevice(R"("name": {"hex": "zz"})"),
+       "devices[0].name.hex: expected hexadecimal digits"},
       {"short uuid", oneDevice(R"("uuid": "000102030405060708090a0b0c0d0e")"),
        "devices[0].uuid: expected 16 bytes"},
       {"api version without minor", R"({"drivers": [{"api_version": "1"}]})",
@@ -92,7 +93,7 @@ TEST(ParseScenario, GivenAMalformedScenario_WhenParsing_ThenTheErrorNamesThePlac
 
 TEST(ParseScenario, GivenRawNameBytes_WhenParsing_ThenTheNameFieldHoldsExactlyThoseBytes) {
   const std::string hex = "ff00" + std::string(2 * 254, 'a');
-  const Scenario scenario = parseScenario(oneDevice(R"("name_hex": ")" + hex + R"(")"));
+  const Scenario scenario = parseScenario(oneDevice(R"("name": {"hex": ")" + hex + R"("})"));
   const char* name = scenario.drivers[0].devices[0].properties.name;
   EXPECT_EQ(static_cast<unsigned char>(name[0]), 0xff);
   EXPECT_EQ(name[1], '\0');
