@@ -91,7 +91,7 @@ void writeAdapters(std::ostream& out, adl::Context context,
 }  // namespace radprobe
 
 int main(int argc, char** argv) {
-  radprobe::disableSystemErrorDialogs();
+  radprobe::suppressErrorDialogs();
   try {
     const int pageSize = radprobe::pageSizeFromArguments(argc, argv);
     radprobe::loadAdlApi();

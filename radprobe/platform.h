@@ -14,7 +14,7 @@ struct LoaderResult {
 
 // Called first: a failure inside the display library (a missing disk, a crash) ends the
 // process with its error or exception code instead of a system dialog that waits for a user.
-void disableSystemErrorDialogs();
+void suppressErrorDialogs();
 
 // Loads the display library by its file name from the program's own folder or the system
 // folder (on Linux: the library search path).

@@ -15,7 +15,7 @@ constexpr std::uint32_t kProcedureNotFound = 127;
 }  // namespace
 
 // Linux has no system error dialogs: a crash ends the process with its signal.
-void disableSystemErrorDialogs() {}
+void suppressErrorDialogs() {}
 
 LoaderResult loadDisplayLibrary() {
   void* module = dlopen("libatiadlxx.so", RTLD_NOW | RTLD_LOCAL);

@@ -7,7 +7,7 @@
 
 namespace radprobe {
 
-void disableSystemErrorDialogs() {
+void suppressErrorDialogs() {
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
 }
 

@@ -2,7 +2,7 @@
 // interfaces/adl_entry_points.inc, answering from the scenario file named by ADL_SIM_SCENARIO
 // (read when the context is created) and recording every call in the trace. A scenario that
 // cannot be read, or a program that loaded the library without preparing its process
-// (program_state.h), ends the process at once (simulated::endBrokenSetUp), so a broken test
+// (error_dialogs.h), ends the process at once (simulated::endBrokenSetUp), so a broken test
 // set-up never passes for a result.
 #include <algorithm>
 #include <cstdlib>
@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "error_dialogs.h"
 #include "program_state.h"
 #include "scenario.h"
 #include "trace.h"
@@ -105,7 +106,9 @@ int ADL2_Main_Control_Create(::adl::MallocCallback callback, int enumConnectedAd
                              ::adl::Context* context) {
   traceLine(std::string("ADL2_Main_Control_Create(callback=") + (callback ? "set" : "null") +
             ", enum_connected=" + std::to_string(enumConnectedAdapters) + ")");
-  if (const char* problem = loadingProblem()) simulated::endBrokenSetUp(kLibraryName, problem);
+  if (const char* problem = simulated::errorDialogsLeftOn()) {
+    simulated::endBrokenSetUp(kLibraryName, problem);
+  }
   if (!scenario) scenario = readConfiguredScenario();
   installFreeWatch();
   if (!callback) return -11;  // ADL_ERR_INVALID_CALLBACK

@@ -10,8 +10,4 @@ namespace simulated::adl {
 // a pipe or a terminal): how much of its output the program has flushed so far.
 std::optional<long long> standardOutputFileSize();
 
-// Null when the program prepared its process before it loaded the library; otherwise what it
-// left undone (on Windows: system error dialogs still switched on).
-const char* loadingProblem();
-
 }  // namespace simulated::adl

@@ -11,9 +11,4 @@ std::optional<long long> standardOutputFileSize() {
   return status.st_size;
 }
 
-// Linux has no system error dialogs to switch off.
-const char* loadingProblem() {
-  return nullptr;
-}
-
 }  // namespace simulated::adl

@@ -18,11 +18,6 @@ std::optional<std::string> environmentValue(const char* name) {
   return std::string(value);
 }
 
-// A Linux process has no system error dialogs to switch off.
-std::optional<std::string> processSetupProblem() {
-  return std::nullopt;
-}
-
 namespace {
 
 // Sets the slots of the table that serve a function of level_zero_calls.inc.

@@ -25,8 +25,4 @@ namespace simulated::levelzero {
 // Reads a variable of the process environment; each face supplies its own.
 std::optional<std::string> environmentValue(const char* name);
 
-// What the calling program should have set up in its process before it loaded Level Zero and
-// did not, or nothing; checked at zeInit, each face supplies its own.
-std::optional<std::string> processSetupProblem();
-
 }  // namespace simulated::levelzero

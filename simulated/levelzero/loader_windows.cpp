@@ -1,6 +1,6 @@
 // Windows face of the simulation: a stand-in for ze_loader.dll. Its exports are the Level Zero
 // functions of engine.cpp (listed in a module-definition file made by the build); this file
-// supplies the process access they need.
+// supplies the environment access they need.
 #include <windows.h>
 
 #include <vector>
@@ -18,16 +18,6 @@ std::optional<std::string> environmentValue(const char* name) {
   const DWORD length = GetEnvironmentVariableA(name, value.data(), size);
   if (length == 0 || length >= size) return std::nullopt;
   return std::string(value.data(), length);
-}
-
-// A crash inside a driver must end the process with its exception code, not hold the host with
-// a system dialog: the program sets its error mode before it loads Level Zero.
-std::optional<std::string> processSetupProblem() {
-  constexpr UINT kQuiet = SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX;
-  const UINT mode = GetErrorMode();
-  if ((mode & kQuiet) == kQuiet) return std::nullopt;
-  return "error mode is " + std::to_string(mode) +
-         ", without SEM_FAILCRITICALERRORS and SEM_NOGPFAULTERRORBOX";
 }
 
 }  // namespace simulated::levelzero

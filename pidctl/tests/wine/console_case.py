@@ -10,7 +10,8 @@ of its own (it must leave a console to attach to another), through winrun for th
 status and with standard error sent to a file. A "child" case has the target start
 pidctl.exe as its child on the target's own console. Finally the target reports what it
 observes (its title, input mode, whether Ctrl+C arrived, the child's status), and the case
-compares exit status, standard error and those observations.
+compares exit status, standard error and those observations. A case that names calls runs
+under Wine's call trace and checks their order in pidctl.exe's own calls (call_trace.py).
 Every wait is bounded; a target that outlives its case is killed.
 """
 import argparse
@@ -22,6 +23,8 @@ import sys
 import tempfile
 import time
 from dataclasses import dataclass, field
+
+import call_trace
 
 TIME_LIMIT = 30.0
 INITIAL_TITLE = "pidctl target"
@@ -38,6 +41,7 @@ class Case:
     stderr: str = ""          # pidctl's standard error, LF line ends
     report: dict = field(default_factory=dict)  # expected observations of the target
     await_ctrl_c: bool = False
+    calls: list = field(default_factory=list)  # (function, arguments) in this order
 
 
 CASES = {
@@ -47,8 +51,12 @@ CASES = {
                                     report={"title": "set by a child", "child_status": "0"}),
     "noselect": Case("external", ["noselect", "{pid}"],
                      report={"input_mode": "0x1B7", "title": INITIAL_TITLE}),
+    # The Ctrl+C that pidctl sends reaches pidctl too, which must ignore it first: on Windows
+    # it would otherwise end with STATUS_CONTROL_C_EXIT, possibly before reporting.
     "ctrlc": Case("child", ["ctrlc", "{pid}"], await_ctrl_c=True,
-                  report={"ctrl_c": "1", "child_status": "0"}),
+                  report={"ctrl_c": "1", "child_status": "0"},
+                  calls=[("SetConsoleCtrlHandler", "00000000,00000001"),
+                         ("GenerateConsoleCtrlEvent", "00000000,00000000")]),
     # Wine's property store for a window is a stub: only the status can be checked.
     "appusermodelid": Case("external", ["appusermodelid", "{pid}", "Example.Console.App"],
                            report={"title": INITIAL_TITLE}),
@@ -113,6 +121,8 @@ def run_pidctl_on_own_terminal(opts, args, scratch, env):
 
 
 def start_target(opts, case, scratch, env):
+    """Starts the target; a case that checks calls traces it and its child pidctl.exe into
+    the file "trace"."""
     words = ["wine", windows_path(opts.target), windows_path(scratch)]
     if case.mode == "child":
         words += ["child"] + (["--await-ctrl-c"] if case.await_ctrl_c else [])
@@ -120,9 +130,25 @@ def start_target(opts, case, scratch, env):
     else:
         words += ["wait"]
     command = " ".join(shlex.quote(word) for word in words)
+    if case.calls:
+        env = dict(env, WINEDEBUG=call_trace.TRACE_DEBUG)
+        command += " 2>" + shlex.quote(os.path.join(scratch, "trace"))
     return subprocess.Popen(on_terminal(command), stdin=subprocess.DEVNULL,
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, env=env,
                             start_new_session=True)
+
+
+def check_calls(opts, case, scratch):
+    if not case.calls:
+        return True
+    with open(os.path.join(scratch, "trace"), "rb") as handle:
+        lines = handle.read().decode("utf-8", "replace").splitlines()
+    calls = call_trace.calls_from_program(lines, os.path.basename(opts.pidctl),
+                                          call_trace.image_size(opts.pidctl))
+    problem = call_trace.check_order(calls, case.calls)
+    if problem:
+        print(problem)
+    return problem is None
 
 
 def read_report(path):
@@ -175,7 +201,7 @@ def run_case(opts, case, scratch):
         report = read_report(report_file)
         for key, value in case.report.items():
             ok &= compare(key, value, report.get(key))
-        return ok
+        return ok & check_calls(opts, case, scratch)
     finally:
         if target.poll() is None:
             end_target(target, pid_file, env)
