@@ -1,10 +1,11 @@
 # Test helpers shared by the three programs' test folders.
 #
 # add_golden_test(<name> EXPECT <prefix> [ENV <key=value>...] [WORKING_DIRECTORY <dir>]
-#                 [STDOUT_TO_FILE] COMMAND <program> [<arg>...])
+#                 [STDOUT <mode>] COMMAND <program> [<arg>...])
 #   Runs the program once and compares standard output, standard error and exit status with
 #   <prefix>.stdout, <prefix>.stderr and <prefix>.status (see tests/harness/golden.py).
-#   STDOUT_TO_FILE gives the program a regular file instead of a pipe as standard output.
+#   STDOUT gives the program another standard output than a pipe: file, full (/dev/full),
+#   closed, or gone (a pipe whose reader has gone); see golden.py's --stdout.
 #   In the Windows build the program runs under Wine, through winrun for the full exit
 #   status, and CR LF line ends are expected.
 #
@@ -22,11 +23,10 @@ set(WINE_TEST_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 set(WINE_FIXTURE wine_session)
 
 function(add_golden_test name)
-  cmake_parse_arguments(PARSE_ARGV 1 GOLDEN "STDOUT_TO_FILE" "EXPECT;WORKING_DIRECTORY"
-                        "ENV;COMMAND")
+  cmake_parse_arguments(PARSE_ARGV 1 GOLDEN "" "EXPECT;WORKING_DIRECTORY;STDOUT" "ENV;COMMAND")
   set(options --expect ${GOLDEN_EXPECT})
-  if(GOLDEN_STDOUT_TO_FILE)
-    list(APPEND options --stdout-to-file)
+  if(GOLDEN_STDOUT)
+    list(APPEND options --stdout ${GOLDEN_STDOUT})
   endif()
   foreach(item IN LISTS GOLDEN_ENV)
     list(APPEND options --env ${item})

@@ -92,6 +92,8 @@ struct ADLOD8SingleInitSetting {
   int defaultValue;
 };
 
+// radprobe's staging table of the Overdrive 8 settings, filled from the list that
+// ADL2_Overdrive8_Init_SettingX2_Get hands over; never passed to the library.
 struct ADLOD8InitSetting {
   int count;
   int overdrive8Capabilities;

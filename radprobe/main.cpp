@@ -14,6 +14,7 @@
 #include "adl_binding.h"
 #include "overdrive_members.h"
 #include "platform.h"
+#include "report_output.h"
 #include "text_format.h"
 
 namespace radprobe {
@@ -50,28 +51,28 @@ class ContextGuard {
 // The lines before the first adapter: the driver section, whose version lines are left out
 // when the driver's version query fails, and the opening of the adapter list.
 void writeDocumentHead(std::ostream& out, adl::Context context) {
-  out << "{" << std::endl << "  \"driver\":" << std::endl << "  {" << std::endl;
+  out << "{" << common::endLine << "  \"driver\":" << common::endLine << "  {" << common::endLine;
   adl::ADLVersionsInfoX2 versions{};
   if (adlSucceeded(adlApi.ADL2_Graphics_VersionsX2_Get(context, &versions))) {
     const auto crimson = fieldText(versions.strCrimsonVersion);
     const auto version = crimson.empty() ? fieldText(versions.strCatalystVersion) : crimson;
-    out << "    \"version\": \"" << escapeJsonString(version) << "\"," << std::endl;
+    out << "    \"version\": \"" << escapeJsonString(version) << "\"," << common::endLine;
     out << "    \"build\": \"" << escapeJsonString(fieldText(versions.strDriverVer)) << '"'
-        << std::endl;
+        << common::endLine;
   }
-  out << "  }," << std::endl << "  \"gpus\":" << std::endl << "  [" << std::endl;
+  out << "  }," << common::endLine << "  \"gpus\":" << common::endLine << "  [" << common::endLine;
 }
 
 void writeAdapterObject(std::ostream& out, adl::Context context, const adl::AdapterInfo& adapter,
                         bool last) {
-  out << "    {" << std::endl;
+  out << "    {" << common::endLine;
   writeIdentityMembers(out, adapter);
   writeAsicTypes(out, context, adapter.iAdapterIndex);
   writeMemoryMembers(out, context, adapter.iAdapterIndex);
   writeBiosMembers(out, context, adapter.iAdapterIndex);
   writeOverdriveMembers(out, context, adapter.iAdapterIndex);
-  out << "      \"json_sentinel\": null" << std::endl;
-  out << (last ? "    }" : "    },") << std::endl;
+  out << "      \"json_sentinel\": null" << common::endLine;
+  out << (last ? "    }" : "    },") << common::endLine;
 }
 
 void writeAdapters(std::ostream& out, adl::Context context,
@@ -81,7 +82,7 @@ void writeAdapters(std::ostream& out, adl::Context context,
     if (pageSize != 0) {
       const int result =
           adlApi.ADL2_GPUVMPageSize_Info_Set(context, adapter.iAdapterIndex, pageSize);
-      out << "Set PageSize: " << adlResultName(result) << std::endl;
+      out << "Set PageSize: " << adlResultName(result) << common::endLine;
     }
     writeAdapterObject(out, context, adapter, i + 1 == keptAdapters.size());
   }
@@ -106,7 +107,7 @@ int main(int argc, char** argv) {
     const auto keptAdapters = radprobe::readAmdAdapters(context, {__func__, __LINE__});
     radprobe::writeAdapters(std::cout, context, keptAdapters, pageSize);
 
-    std::cout << "  ]" << std::endl << "}" << std::endl;
+    std::cout << "  ]" << common::endLine << "}" << common::endLine;
     return 0;
   } catch (const std::bad_alloc&) {
     std::cerr << "bad allocation" << std::endl;

@@ -16,4 +16,4 @@ export LD_LIBRARY_PATH=$PWD/$build/lib
 export ADL_SIM_SCENARIO=$PWD/simulated/adl/scenarios/benchmark_16_adapters.json
 hyperfine -N --output=pipe --warmup 50 --runs 500 \
   --command-name floor "$build/test-support/radprobe_floor" \
-  --command-name radprobe "$build/bin/radprobe"
+  --command-name radprobe "$build/test-support/radprobe"

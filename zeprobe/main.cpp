@@ -1,7 +1,8 @@
 // zeprobe: reports every Level Zero device as one JSON array on standard output.
 //
 // A fatal failure writes one line on standard error and ends with status 1, leaving standard
-// output empty; the report is written only once every device has been described.
+// output empty; the report is written in one piece once every device has been described, and
+// a report that could not be written is a fatal failure too.
 #include <level_zero/ze_api.h>
 
 #include <cstdint>
@@ -15,6 +16,7 @@
 #include "handles.h"
 #include "level_zero.h"
 #include "platform.h"
+#include "report_output.h"
 
 namespace zeprobe {
 namespace {
@@ -51,11 +53,11 @@ int main() {
   try {
     const std::string text = zeprobe::probeAllDevices().dump(
         4, ' ', false, nlohmann::ordered_json::error_handler_t::strict);
-    std::cout << text << '\n' << std::flush;
+    std::cout << text << common::endLine;
     return 0;
   } catch (const std::exception& error) {
-    // A FatalError, an error of the JSON library (such as a name that is not valid UTF-8), or
-    // no memory left.
+    // A FatalError, an error of the JSON library (such as a name that is not valid UTF-8), no
+    // memory left, or a report that could not be written.
     std::cerr << error.what() << std::endl;
   }
   return 1;

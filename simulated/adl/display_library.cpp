@@ -279,7 +279,7 @@ int ADL2_Overdrive8_Init_SettingX2_Get(::adl::Context, int adapterIndex, int* ca
       });
 }
 
-int ADL2_Overdrive8_Init_Setting_Get(::adl::Context, int adapterIndex, ::adl::ADLOD8InitSetting*) {
+int ADL2_Overdrive8_Init_Setting_Get(::adl::Context, int adapterIndex, void*) {
   traceLine("ADL2_Overdrive8_Init_Setting_Get(" + adapterArgument(adapterIndex) + ")");
   return ::adl::ADL_ERR_NOT_SUPPORTED;
 }

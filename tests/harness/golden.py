@@ -3,15 +3,18 @@
 byte for byte with the golden files PREFIX.stdout, PREFIX.stderr and PREFIX.status.
 
     golden.py --expect PREFIX [--crlf] [--env K=V]... [--wine WINRUN --wineprefix DIR]
-              [--timeout S] [--stdout-to-file] -- PROGRAM [ARGS...]
+              [--timeout S] [--stdout pipe|file|full|closed|gone] -- PROGRAM [ARGS...]
 
 Golden files are stored with LF line ends; --crlf expects every LF as CR LF (Windows text
 mode). In an expected file the token {{LINE}} stands for any decimal number, for source line
-numbers that the output carries but a test should not pin. Under --wine the program runs
+numbers that the output carries but a test should not pin. A program ended by a signal has the
+status "signal <number>". Under --wine the program runs
 through the winrun helper, which reports the full 32-bit exit status, and environment values
 that are absolute Unix paths are handed over as Windows paths on drive Z:.
---stdout-to-file gives the program a regular file as standard output instead of a pipe, as a
-host that redirects the output to a file does; the file's content is compared the same way.
+--stdout picks what the program's standard output is, as a host or script can leave it: a pipe
+(the default) or a regular file, whose content is compared; or one the program cannot write
+to, where the expected standard output is empty: the full device /dev/full, a closed
+descriptor, or a pipe whose reader has gone before the program starts.
 Set GOLDEN_UPDATE=1 to write the actual results into the golden files instead of comparing
 (review every such file by hand before committing it).
 """
@@ -39,7 +42,8 @@ def parse_args():
     parser.add_argument("--wineprefix")
     parser.add_argument("--cwd")
     parser.add_argument("--timeout", type=float, default=60.0)
-    parser.add_argument("--stdout-to-file", action="store_true")
+    parser.add_argument("--stdout", choices=("pipe", "file", "full", "closed", "gone"),
+                        default="pipe")
     parser.add_argument("command", nargs="+")
     return parser.parse_args()
 
@@ -61,13 +65,25 @@ def run_command(args, command, stdout_path):
     """Runs the command and returns its standard output, standard error and return code."""
     options = dict(stdin=subprocess.DEVNULL, stderr=subprocess.PIPE, env=build_environment(args),
                    cwd=args.cwd, timeout=args.timeout)
-    if not args.stdout_to_file:
+    if args.stdout == "pipe":
         result = subprocess.run(command, stdout=subprocess.PIPE, **options)
         return result.stdout, result.stderr, result.returncode
-    with open(stdout_path, "w+b") as output:
-        result = subprocess.run(command, stdout=output, **options)
-        output.seek(0)
-        return output.read(), result.stderr, result.returncode
+    if args.stdout == "file":
+        with open(stdout_path, "w+b") as output:
+            result = subprocess.run(command, stdout=output, **options)
+            output.seek(0)
+            return output.read(), result.stderr, result.returncode
+    if args.stdout == "full":
+        with open("/dev/full", "wb") as output:
+            result = subprocess.run(command, stdout=output, **options)
+    elif args.stdout == "closed":
+        result = subprocess.run(command, preexec_fn=lambda: os.close(1), **options)
+    else:
+        reader, writer = os.pipe()
+        os.close(reader)
+        with os.fdopen(writer, "wb") as output:
+            result = subprocess.run(command, stdout=output, **options)
+    return b"", result.stderr, result.returncode
 
 
 def run(args, status_file):
@@ -84,9 +100,7 @@ def run(args, status_file):
         with open(status_file, "rb") as handle:
             status = handle.read().decode().strip()
     else:
-        if returncode < 0:
-            sys.exit(f"program ended by signal {-returncode}")
-        status = str(returncode)
+        status = str(returncode) if returncode >= 0 else f"signal {-returncode}"
     return stdout, stderr, status.encode() + b"\n"
 
 

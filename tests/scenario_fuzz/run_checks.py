@@ -202,6 +202,7 @@ def stderr_problems(stderr, messages, sanitized):
 class ProgramRules(typing.NamedTuple):
     """What the runs need to know of one program; each program's scenario module gives them."""
     name: str
+    folder: str                  # the build's folder that holds the program
     library: str                 # file name of the simulated library in the build's lib/
     generate: typing.Callable    # random source -> (scenario, arguments, environment)
     time_bound: typing.Callable  # (scenario, base seconds) -> seconds the run may take
@@ -219,7 +220,7 @@ class Program:
     def __init__(self, rules, build):
         self.rules = rules
         self.name = rules.name
-        self.path = os.path.join(build, "bin", rules.name)
+        self.path = os.path.join(build, rules.folder, rules.name)
         self.library = os.path.join(build, "lib", rules.library)
         self.schema = schema_validator(os.path.join(SCHEMAS, "%s-report.schema.json" % rules.name))
         for needed in (self.path, self.library):

@@ -291,7 +291,7 @@ def point_at_scenario(env, library, scenario_path):
 
 
 RULES = ProgramRules(
-    name="zeprobe", library="libze_simulated.so", generate=ze_scenario, time_bound=ze_time_bound,
+    name="zeprobe", folder="bin", library="libze_simulated.so", generate=ze_scenario, time_bound=ze_time_bound,
     check=check_zeprobe,
     # Fatal failures depend on call numbers and counts: either status may come.
     expected_status=lambda scenario, arguments: None,
