@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake make g++ pkg-config python3 python3-jsonschema python3-pefile dpkg-dev
+  cmake make g++ pkg-config python3 python3-jsonschema python3-pefile dpkg-dev lintian
   nlohmann-json3-dev libze-dev libgtest-dev libgmock-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
   clang-14 libclang-rt-14-dev

@@ -9,6 +9,7 @@ second build gives the same bytes. Each check prints every fault it finds and fa
     check_release.py zip-hardening ZIP            ASLR, high-entropy ASLR, DEP, relocations
     check_release.py zip-version ZIP VERSION      each executable's version resource
     check_release.py deb DEB VERSION ROOT         unpacks into ROOT; files and control fields
+    check_release.py lintian DEB                  lintian reports no error and no warning
     check_release.py rebuild CMAKE SOURCE PRESET FIRST SECOND PACKAGE TARGET...
         builds TARGETs from SOURCE with PRESET in the folder SECOND, packs them (CMAKE and the
         cpack beside it), and compares bin/ and the package with those of the build folder FIRST
@@ -34,8 +35,9 @@ ZIP_FILES = PROGRAMS + (
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "shell32.dll", "ole32.dll", "msvcrt.dll",
                "advapi32.dll", "ntdll.dll"}
 HARDENING = {"DYNAMIC_BASE": 0x40, "HIGH_ENTROPY_VA": 0x20, "NX_COMPAT": 0x100}
-DEB_FILES = ("usr/bin/zeprobe", "usr/share/doc/zeprobe/copyright",
-             "usr/share/doc/zeprobe/zeprobe-report.schema.json", "usr/share/man/man1/zeprobe.1.gz")
+DEB_FILES = ("usr/bin/zeprobe", "usr/share/doc/zeprobe/changelog.gz",
+             "usr/share/doc/zeprobe/copyright", "usr/share/doc/zeprobe/zeprobe-report.schema.json",
+             "usr/share/man/man1/zeprobe.1.gz")
 
 
 def top_folder(archive):
@@ -164,11 +166,25 @@ def check_deb(package, version, root):
     program = os.path.join(root, "usr/bin/zeprobe")
     if os.path.exists(program) and not os.access(program, os.X_OK):
         faults.append("usr/bin/zeprobe is not executable")
-    manual = os.path.join(root, "usr/share/man/man1/zeprobe.1.gz")
-    titles = [line for line in gzip.open(manual, "rt") if line.startswith(".TH ")] if os.path.exists(manual) else []
-    if os.path.exists(manual) and not (titles and f" {version}\"" in titles[0]):
-        faults.append(f"the man page's title line does not carry version {version}")
+    # The man page's title line and the changelog's latest entry (each file's first line that
+    # starts with <start>) carry the version.
+    for what, name, start, mark in (
+            ("man page's title line", "usr/share/man/man1/zeprobe.1.gz", ".TH ", f" {version}\""),
+            ("changelog's latest entry", "usr/share/doc/zeprobe/changelog.gz", "zeprobe ",
+             f" ({version}) ")):
+        path = os.path.join(root, name)
+        if not os.path.exists(path):
+            continue
+        lines = [line for line in gzip.open(path, "rt") if line.startswith(start)]
+        if not (lines and mark in lines[0]):
+            faults.append(f"the {what} does not carry version {version}")
     return faults
+
+
+def check_lintian(package):
+    result = subprocess.run(["lintian", "--fail-on", "error,warning", package],
+                            capture_output=True, text=True)
+    return [f"lintian reports:\n{result.stdout}{result.stderr}"] if result.returncode != 0 else []
 
 
 def run_quietly(command, cwd=None):
@@ -207,7 +223,8 @@ def check_rebuild(cmake, source, preset, first, second, package, *targets):
 
 CHECKS = {"folder": check_folder, "zip-contents": check_zip_contents,
           "zip-imports": check_zip_imports, "zip-hardening": check_zip_hardening,
-          "zip-version": check_zip_version, "deb": check_deb, "rebuild": check_rebuild}
+          "zip-version": check_zip_version, "deb": check_deb, "lintian": check_lintian,
+          "rebuild": check_rebuild}
 
 
 def main():
