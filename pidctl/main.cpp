@@ -1,11 +1,10 @@
 // pidctl's entry point on Windows: acts on the console of another process, named by pid.
-#include <windows.h>
-
 #include <cwchar>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "os.h"
 #include "pidctl.h"
 #include "platform.h"
 
@@ -27,7 +26,7 @@ std::vector<std::u16string> argumentsOf(int argc, wchar_t** argv) {
 int wmain(int argc, wchar_t** argv) {
   // Before anything else: no system dialog may hold the host, neither for a critical error
   // nor for a crash, which then ends the process with its exception code.
-  SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+  common::suppressErrorDialogs();
   const std::vector<std::u16string> args = pidctl::argumentsOf(argc, argv);
   pidctl::ConsolePlatform& platform = pidctl::windowsPlatform();
   return static_cast<int>(pidctl::runPidctl(args, platform, std::cerr));

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "console_input_commands.h"
-#include "pid_text.h"
+#include "text.h"
 #include "window_commands.h"
 
 namespace pidctl {
@@ -67,7 +67,7 @@ ExitStatus runPidctl(std::span<const std::u16string> args, ConsolePlatform& plat
     return reportCommandLineError(errors, "Usage: pidctl <command> <pid>");
   }
   const std::u16string& word = args[1];
-  const std::optional<std::int32_t> pid = parsePidText(args[2]);
+  const std::optional<std::int32_t> pid = common::parseLeadingInt32(std::u16string_view(args[2]));
   if (!pid) return reportCommandLineError(errors, "Invalid pid");
 
   if (const ExitStatus failure = switchToConsoleOf(platform, *pid)) return failure;

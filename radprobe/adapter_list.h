@@ -7,6 +7,7 @@
 
 #include "adl_abi.h"
 #include "adl_binding.h"
+#include "free_deleter.h"
 
 namespace radprobe {
 
@@ -23,7 +24,7 @@ struct CallSite {
 // line is part of the output hosts read, and it names func 'main' for every fatal check.
 std::vector<adl::AdapterInfo> readAmdAdapters(adl::Context context, CallSite caller);
 
-using AdapterBuffer = std::unique_ptr<adl::AdapterInfo[], FreeDeleter>;
+using AdapterBuffer = std::unique_ptr<adl::AdapterInfo[], common::FreeDeleter>;
 
 // A zero-filled array of count records. Raises std::bad_alloc when the memory is not there or
 // when its byte size does not fit the library's 32-bit size argument.

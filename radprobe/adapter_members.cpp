@@ -2,21 +2,12 @@
 
 #include "adl_binding.h"
 #include "report_lines.h"
+#include "text.h"
 #include "text_format.h"
 
 namespace radprobe {
 
 namespace {
-
-std::string hexPadded(int value, std::size_t minimumWidth) {
-  static constexpr char kHexDigits[] = "0123456789abcdef";
-  std::string digits;
-  for (auto rest = static_cast<std::uint32_t>(value); rest != 0 || digits.empty(); rest >>= 4) {
-    digits.insert(digits.begin(), kHexDigits[rest & 0xF]);
-  }
-  if (digits.size() < minimumWidth) digits.insert(0, minimumWidth - digits.size(), '0');
-  return digits;
-}
 
 const char* asicTypeName(std::uint32_t bit) {
   switch (bit) {
@@ -44,7 +35,10 @@ const char* asicTypeName(std::uint32_t bit) {
 }  // namespace
 
 std::string pciAddress(int bus, int device, int function) {
-  return hexPadded(bus, 2) + ':' + hexPadded(device, 2) + '.' + hexPadded(function, 1);
+  const auto hex = [](int value, std::size_t minimumDigits) {
+    return common::hexText(static_cast<std::uint32_t>(value), minimumDigits);
+  };
+  return hex(bus, 2) + ':' + hex(device, 2) + '.' + hex(function, 1);
 }
 
 std::string asicTypeList(std::uint32_t mask) {

@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "platform.h"
+#include "os.h"
 
 namespace radprobe {
 
@@ -21,20 +21,22 @@ void bindAdlEntry(void* module, const char* name, EntryPoint& slot) {
 }  // namespace
 
 void* resolveAdlEntry(void* module, const char* name) {
-  const LoaderResult entry = findLibraryExport(module, name);
+  const common::LibraryResult entry = common::findLibraryExport(module, name);
   if (!entry.address) {
     throw std::runtime_error(std::string("ADL API missing: GetProcAddress(\"") + name +
-                             "\" failed: " + std::to_string(entry.error));
+                             "\" failed: " + std::to_string(entry.code));
   }
   return entry.address;
 }
 
 void loadAdlApi() {
-  const LoaderResult library = loadDisplayLibrary();
+  const common::LibraryResult library =
+      common::loadVendorLibrary({.windowsName = "atiadlxx.dll", .linuxName = "libatiadlxx.so"});
   if (!library.address) {
-    // The text has always named LoadLibraryW and hosts may match it, so it stays unchanged.
+    // The text has always named LoadLibraryW and hosts may match it, so it stays unchanged;
+    // the Linux test build reports the code Windows gives for a missing library, 126.
     throw std::runtime_error("Failed to load ADL: LoadLibraryW(\"atiadlxx.dll\") failed: " +
-                             std::to_string(library.error));
+                             std::to_string(library.code));
   }
   void* module = library.address;
   // In the list's order: each entry point is resolved and kept in its slot of the table, but
@@ -99,10 +101,6 @@ void checkAdl(int result, const char* function, int line) {
   std::cerr << "ADL error " << result << " in func '" << function << "' at line " << line << " : "
             << name << "." << std::endl;
   throw std::runtime_error(name);
-}
-
-void FreeDeleter::operator()(void* memory) const {
-  std::free(memory);
 }
 
 }  // namespace radprobe

@@ -37,9 +37,4 @@ const char* adlResultName(int result);
 // an error carrying the result's name. Does nothing for a successful result.
 void checkAdl(int result, const char* function, int line);
 
-// Releases memory that the library allocated through adlAlloc, or that calloc returned.
-struct FreeDeleter {
-  void operator()(void* memory) const;
-};
-
 }  // namespace radprobe

@@ -12,9 +12,10 @@
 #include "adapter_list.h"
 #include "adapter_members.h"
 #include "adl_binding.h"
+#include "os.h"
 #include "overdrive_members.h"
-#include "platform.h"
 #include "report_output.h"
+#include "text.h"
 #include "text_format.h"
 
 namespace radprobe {
@@ -26,7 +27,7 @@ int pageSizeFromArguments(int argc, char** argv) {
   if (argc != 3) {
     throw std::runtime_error("Wrong args count. Usage: radprobe [setPageSize pageSize]");
   }
-  const auto pageSize = parseLeadingInt32(argv[2]);
+  const auto pageSize = common::parseLeadingInt32(std::string_view(argv[2]));
   if (!pageSize) {
     throw std::runtime_error("Bad args. Usage: radprobe [setPageSize pageSize]");
   }
@@ -92,7 +93,7 @@ void writeAdapters(std::ostream& out, adl::Context context,
 }  // namespace radprobe
 
 int main(int argc, char** argv) {
-  radprobe::suppressErrorDialogs();
+  common::suppressErrorDialogs();
   try {
     const int pageSize = radprobe::pageSizeFromArguments(argc, argv);
     radprobe::loadAdlApi();

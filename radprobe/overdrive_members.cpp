@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "adl_binding.h"
+#include "free_deleter.h"
 #include "report_lines.h"
 
 namespace radprobe {
@@ -21,7 +22,7 @@ std::optional<adl::ADLOD8InitSetting> readOverdrive8Settings(adl::Context contex
   adl::ADLOD8SingleInitSetting* list = nullptr;
   const int result = adlApi.ADL2_Overdrive8_Init_SettingX2_Get(context, adapterIndex, &capabilities,
                                                                &featureCount, &list);
-  const std::unique_ptr<adl::ADLOD8SingleInitSetting, FreeDeleter> ownedList(list);
+  const std::unique_ptr<adl::ADLOD8SingleInitSetting, common::FreeDeleter> ownedList(list);
   if (result != adl::ADL_OK) return std::nullopt;
 
   const int copied = list ? std::clamp(featureCount, 0, adl::kOD8SettingCount) : 0;

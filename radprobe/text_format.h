@@ -1,17 +1,10 @@
 // Pure text helpers of the report: no I/O, no state, callable on any input.
 #pragma once
 
-#include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 
 namespace radprobe {
-
-// Reads a base-10 integer from the start of the text the way strtol does: leading white
-// space and one sign are accepted and reading stops at the first non-digit. Empty when no
-// digit is read or the value does not fit a signed 32-bit integer.
-std::optional<std::int32_t> parseLeadingInt32(std::string_view text);
 
 // The text as the contents of a JSON string: backslash and double quote escaped, control
 // characters as their short escapes or \u00xx, every other byte unchanged.

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "errors.h"
+#include "free_deleter.h"
 
 namespace zeprobe {
 
@@ -24,10 +25,7 @@ class HandleList {
   const Handle* end() const { return storage_.get() + count_; }
 
  private:
-  struct FreeDeleter {
-    void operator()(Handle* handles) const { std::free(handles); }
-  };
-  std::unique_ptr<Handle[], FreeDeleter> storage_;
+  std::unique_ptr<Handle[], common::FreeDeleter> storage_;
   std::uint32_t capacity_;
   std::uint32_t count_ = 0;
 };

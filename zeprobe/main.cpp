@@ -15,6 +15,7 @@
 #include "errors.h"
 #include "handles.h"
 #include "level_zero.h"
+#include "os.h"
 #include "platform.h"
 #include "report_output.h"
 
@@ -49,7 +50,7 @@ ordered_json probeAllDevices() {
 }  // namespace zeprobe
 
 int main() {
-  zeprobe::suppressErrorDialogs();
+  common::suppressErrorDialogs();
   try {
     const std::string text = zeprobe::probeAllDevices().dump(
         4, ' ', false, nlohmann::ordered_json::error_handler_t::strict);

@@ -1,20 +1,10 @@
 #include "report_text.h"
 
-#include <array>
-#include <cstdio>
 #include <cstring>
 
+#include "text.h"
+
 namespace zeprobe {
-
-namespace {
-
-std::string hex(std::uint32_t value, int minimumDigits) {
-  std::array<char, 16> text{};
-  std::snprintf(text.data(), text.size(), "%0*x", minimumDigits, value);
-  return text.data();
-}
-
-}  // namespace
 
 std::string apiVersionText(std::uint32_t version) {
   return std::to_string(version >> 16) + "." + std::to_string(version & 0xffffu);
@@ -38,20 +28,21 @@ std::string deviceTypeName(ze_device_type_t type) {
 }
 
 std::string pciIdText(std::uint32_t id) {
-  return hex(id, 4);
+  return common::hexText(id, 4);
 }
 
 std::string uuidText(const ze_device_uuid_t& uuid) {
   std::string text;
   for (std::size_t index = 0; index < ZE_MAX_DEVICE_UUID_SIZE; ++index) {
     if (index == 4 || index == 6 || index == 8 || index == 10) text += '-';
-    text += hex(uuid.id[index], 2);
+    text += common::hexText(uuid.id[index], 2);
   }
   return text;
 }
 
 std::string pciAddressText(const ze_pci_address_ext_t& address) {
-  return hex(address.bus, 2) + ":" + hex(address.device, 2) + "." + hex(address.function, 1);
+  return common::hexText(address.bus, 2) + ":" + common::hexText(address.device, 2) + "." +
+         common::hexText(address.function, 1);
 }
 
 std::string deviceName(const ze_device_properties_t& properties) {

@@ -8,38 +8,6 @@
 namespace radprobe {
 namespace {
 
-struct ParseCase {
-  std::string text;
-  std::optional<std::int32_t> expected;
-};
-
-TEST(ParseLeadingInt32, GivenArgumentTexts_WhenParsing_ThenReadsLikeStrtolWithin32Bits) {
-  const ParseCase cases[] = {
-      {"1", 1},
-      {"2abc", 2},
-      {"1.9", 1},
-      {" \t\n\v\f\r2", 2},
-      {"+2", 2},
-      {"-1", -1},
-      {"-0", 0},
-      {"0003", 3},
-      {"2147483647", 2147483647},
-      {"-2147483648", -2147483647 - 1},
-      {"2147483648", std::nullopt},
-      {"-2147483649", std::nullopt},
-      {"99999999999999999999", std::nullopt},
-      {"", std::nullopt},
-      {"abc", std::nullopt},
-      {"+", std::nullopt},
-      {"+-1", std::nullopt},
-      {"- 1", std::nullopt},
-      {"x2", std::nullopt},
-  };
-  for (const auto& [text, expected] : cases) {
-    EXPECT_EQ(parseLeadingInt32(text), expected) << "text: \"" << text << '"';
-  }
-}
-
 TEST(EscapeJsonString, GivenSpecialBytes_WhenEscaping_ThenEveryOneGetsItsJsonForm) {
   const std::pair<std::string, std::string> cases[] = {
       {"plain text", "plain text"},

@@ -1,13 +1,14 @@
-#include "pid_text.h"
-
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <string>
 
-namespace pidctl {
+#include "text.h"
+
+namespace common {
 namespace {
 
+// pidctl's pid: UTF-16 code units from the command line.
 struct PidTextCase {
   std::u16string text;
   std::optional<std::int32_t> pid;
@@ -16,7 +17,7 @@ struct PidTextCase {
 class ParsePidText : public ::testing::TestWithParam<PidTextCase> {};
 
 TEST_P(ParsePidText, GivenPidText_WhenParsing_ThenYieldsThePidOrRejectsIt) {
-  EXPECT_EQ(parsePidText(GetParam().text), GetParam().pid);
+  EXPECT_EQ(parseLeadingInt32(std::u16string_view(GetParam().text)), GetParam().pid);
 }
 
 INSTANTIATE_TEST_SUITE_P(AcceptedTexts, ParsePidText,
@@ -42,5 +43,38 @@ INSTANTIATE_TEST_SUITE_P(
                       PidTextCase{u"\uFF14\uFF12", std::nullopt},
                       PidTextCase{u"\u00A042", std::nullopt}));
 
+// radprobe's page size: bytes from the command line.
+struct ParseCase {
+  std::string text;
+  std::optional<std::int32_t> expected;
+};
+
+TEST(ParseLeadingInt32, GivenArgumentTexts_WhenParsing_ThenReadsLikeStrtolWithin32Bits) {
+  const ParseCase cases[] = {
+      {"1", 1},
+      {"2abc", 2},
+      {"1.9", 1},
+      {" \t\n\v\f\r2", 2},
+      {"+2", 2},
+      {"-1", -1},
+      {"-0", 0},
+      {"0003", 3},
+      {"2147483647", 2147483647},
+      {"-2147483648", -2147483647 - 1},
+      {"2147483648", std::nullopt},
+      {"-2147483649", std::nullopt},
+      {"99999999999999999999", std::nullopt},
+      {"", std::nullopt},
+      {"abc", std::nullopt},
+      {"+", std::nullopt},
+      {"+-1", std::nullopt},
+      {"- 1", std::nullopt},
+      {"x2", std::nullopt},
+  };
+  for (const auto& [text, expected] : cases) {
+    EXPECT_EQ(parseLeadingInt32(std::string_view(text)), expected) << "text: \"" << text << '"';
+  }
+}
+
 }  // namespace
-}  // namespace pidctl
+}  // namespace common
