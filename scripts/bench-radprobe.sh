@@ -15,5 +15,5 @@ cmake --build "$build" -j "$(nproc)" --target radprobe radprobe_floor simulated_
 export LD_LIBRARY_PATH=$PWD/$build/lib
 export ADL_SIM_SCENARIO=$PWD/simulated/adl/scenarios/benchmark_16_adapters.json
 hyperfine -N --output=pipe --warmup 50 --runs 500 \
-  --command-name floor "$build/test-support/radprobe_floor" \
-  --command-name radprobe "$build/test-support/radprobe"
+  --command-name floor "$build/test_support/radprobe_floor" \
+  --command-name radprobe "$build/test_support/radprobe"

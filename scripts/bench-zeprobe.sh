@@ -24,16 +24,16 @@ cmake --build "$build" -j "$(nproc)" --target zeprobe ze_simulated zeprobe_floor
 export ZE_ENABLE_ALT_DRIVERS=$build/lib/libze_simulated.so
 scenarios=$PWD/simulated/levelzero/scenarios
 bin=$build/bin
-floor=$build/test-support/zeprobe_floor
+floor=$build/test_support/zeprobe_floor
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 names=(floor zeprobe-8 zeprobe-2pw floor-2pw)
 commands=(
-  "env ZE_SIM_SCENARIO=$scenarios/bench-8-devices.json $floor"
-  "env ZE_SIM_SCENARIO=$scenarios/bench-8-devices.json $bin/zeprobe"
-  "env ZE_SIM_SCENARIO=$scenarios/bench-2-power.json $bin/zeprobe"
-  "env ZE_SIM_SCENARIO=$scenarios/bench-2-power.json $floor 2"
+  "env ZE_SIM_SCENARIO=$scenarios/benchmark_8_devices.json $floor"
+  "env ZE_SIM_SCENARIO=$scenarios/benchmark_8_devices.json $bin/zeprobe"
+  "env ZE_SIM_SCENARIO=$scenarios/benchmark_2_power_domains.json $bin/zeprobe"
+  "env ZE_SIM_SCENARIO=$scenarios/benchmark_2_power_domains.json $floor 2"
 )
 arguments=()
 for index in "${!names[@]}"; do

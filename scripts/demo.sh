@@ -4,7 +4,7 @@
 # workstation (or the scenario file given as the first argument).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scenario=$(realpath "${1:-simulated/levelzero/scenarios/demo-workstation.json}")
+scenario=$(realpath "${1:-simulated/levelzero/scenarios/demo_workstation.json}")
 scripts/install-deps.sh
 cmake --preset linux >/dev/null
 cmake --build --preset linux -j "$(nproc)" --target zeprobe ze_simulated >/dev/null

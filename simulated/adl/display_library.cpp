@@ -28,13 +28,13 @@ extern "C" {
 #include "adl_entry_points.inc"
 }
 
-namespace simulated::adl {
+namespace simulated::display_library {
 namespace {
 
 constexpr char kLibraryName[] = "simulated ADL";
 
 std::optional<Scenario> scenario;
-::adl::MallocCallback programAlloc = nullptr;
+adl::MallocCallback programAlloc = nullptr;
 int contextToken = 0;
 // Between a successful ADL2_Main_Control_Create and ADL2_Main_Control_Destroy; every other
 // call fails with ADL_ERR_NOT_INIT outside that span.
@@ -74,20 +74,20 @@ AdapterScenario* findAdapter(int adapterIndex) {
 template <typename Fill>
 int answerForAdapter(const std::string& traceText, int adapterIndex, bool outputsGiven, Fill fill) {
   traceLine(traceText);
-  if (!contextLive) return ::adl::ADL_ERR_NOT_INIT;
-  if (!outputsGiven) return ::adl::ADL_ERR_NULL_POINTER;
+  if (!contextLive) return adl::ADL_ERR_NOT_INIT;
+  if (!outputsGiven) return adl::ADL_ERR_NULL_POINTER;
   AdapterScenario* adapter = findAdapter(adapterIndex);
-  if (!adapter) return ::adl::ADL_ERR_INVALID_ADL_IDX;
+  if (!adapter) return adl::ADL_ERR_INVALID_ADL_IDX;
   return fill(*adapter);
 }
 
 void handOverSettingList(const SettingsReply& reply, int adapterIndex,
-                         ::adl::ADLOD8SingleInitSetting** list) {
-  const int bytes = static_cast<int>(reply.list.size() * sizeof(::adl::ADLOD8SingleInitSetting));
+                         adl::ADLOD8SingleInitSetting** list) {
+  const int bytes = static_cast<int>(reply.list.size() * sizeof(adl::ADLOD8SingleInitSetting));
   void* block = programAlloc(bytes);
   if (!block) return;
   std::memcpy(block, reply.list.data(), static_cast<std::size_t>(bytes));
-  *list = static_cast<::adl::ADLOD8SingleInitSetting*>(block);
+  *list = static_cast<adl::ADLOD8SingleInitSetting*>(block);
   const std::string description =
       "Overdrive 8 setting list of adapter " + std::to_string(adapterIndex);
   watchHandedOverBlock(block, description.c_str());
@@ -96,14 +96,14 @@ void handOverSettingList(const SettingsReply& reply, int adapterIndex,
 }
 
 }  // namespace
-}  // namespace simulated::adl
+}  // namespace simulated::display_library
 
-using namespace simulated::adl;
+using namespace simulated::display_library;
 
 extern "C" {
 
-int ADL2_Main_Control_Create(::adl::MallocCallback callback, int enumConnectedAdapters,
-                             ::adl::Context* context) {
+int ADL2_Main_Control_Create(adl::MallocCallback callback, int enumConnectedAdapters,
+                             adl::Context* context) {
   traceLine(std::string("ADL2_Main_Control_Create(callback=") + (callback ? "set" : "null") +
             ", enum_connected=" + std::to_string(enumConnectedAdapters) + ")");
   if (const char* problem = simulated::errorDialogsLeftOn()) {
@@ -112,56 +112,55 @@ int ADL2_Main_Control_Create(::adl::MallocCallback callback, int enumConnectedAd
   if (!scenario) scenario = readConfiguredScenario();
   installFreeWatch();
   if (!callback) return -11;  // ADL_ERR_INVALID_CALLBACK
-  if (!context) return ::adl::ADL_ERR_NULL_POINTER;
+  if (!context) return adl::ADL_ERR_NULL_POINTER;
   programAlloc = callback;
-  if (::adl::ADL_OK <= scenario->createResult && scenario->createResult <= ::adl::ADL_OK_WARNING) {
+  if (adl::ADL_OK <= scenario->createResult && scenario->createResult <= adl::ADL_OK_WARNING) {
     *context = &contextToken;
     contextLive = true;
   }
   return scenario->createResult;
 }
 
-int ADL2_Main_Control_Destroy(::adl::Context context) {
+int ADL2_Main_Control_Destroy(adl::Context context) {
   traceLine(std::string("ADL2_Main_Control_Destroy(") +
             (context == &contextToken ? "context" : "unknown context") + ")");
   contextLive = false;
-  return ::adl::ADL_OK;
+  return adl::ADL_OK;
 }
 
-int ADL2_Graphics_VersionsX2_Get(::adl::Context, ::adl::ADLVersionsInfoX2* versions) {
+int ADL2_Graphics_VersionsX2_Get(adl::Context, adl::ADLVersionsInfoX2* versions) {
   traceLine(std::string("ADL2_Graphics_VersionsX2_Get(") + zeroedFlag(versions) + ")");
-  if (!contextLive) return ::adl::ADL_ERR_NOT_INIT;
-  if (!versions) return ::adl::ADL_ERR_NULL_POINTER;
+  if (!contextLive) return adl::ADL_ERR_NOT_INIT;
+  if (!versions) return adl::ADL_ERR_NULL_POINTER;
   *versions = scenario->versions;
   return scenario->versionsResult;
 }
 
-int ADL2_Adapter_NumberOfAdapters_Get(::adl::Context, int* count) {
+int ADL2_Adapter_NumberOfAdapters_Get(adl::Context, int* count) {
   traceLine("ADL2_Adapter_NumberOfAdapters_Get(preset=" +
             (count ? std::to_string(*count) : std::string("null")) + ")");
-  if (!contextLive) return ::adl::ADL_ERR_NOT_INIT;
-  if (!count) return ::adl::ADL_ERR_NULL_POINTER;
+  if (!contextLive) return adl::ADL_ERR_NOT_INIT;
+  if (!count) return adl::ADL_ERR_NULL_POINTER;
   *count = scenario->adapterCount;
   return scenario->adapterCountResult;
 }
 
-int ADL2_Adapter_AdapterInfo_Get(::adl::Context, ::adl::AdapterInfo* adapters,
-                                 int inputSizeInBytes) {
+int ADL2_Adapter_AdapterInfo_Get(adl::Context, adl::AdapterInfo* adapters, int inputSizeInBytes) {
   const std::size_t capacity =
-      inputSizeInBytes > 0 ? static_cast<std::size_t>(inputSizeInBytes) / sizeof(::adl::AdapterInfo)
+      inputSizeInBytes > 0 ? static_cast<std::size_t>(inputSizeInBytes) / sizeof(adl::AdapterInfo)
                            : 0;
   // Only the records the library may fill are checked, so a huge buffer costs no time.
   const std::size_t checked = std::min(capacity, kMaximumAdapters);
   traceLine("ADL2_Adapter_AdapterInfo_Get(bytes=" + std::to_string(inputSizeInBytes) + ", " +
             (adapters ? zeroedFlag(adapters, checked) : "null") + ")");
-  if (!contextLive) return ::adl::ADL_ERR_NOT_INIT;
-  if (!adapters) return ::adl::ADL_ERR_NULL_POINTER;
+  if (!contextLive) return adl::ADL_ERR_NOT_INIT;
+  if (!adapters) return adl::ADL_ERR_NULL_POINTER;
   const std::size_t filled = std::min(capacity, scenario->adapters.size());
   for (std::size_t i = 0; i < filled; ++i) adapters[i] = scenario->adapters[i].info;
   return scenario->adapterInfoResult;
 }
 
-int ADL2_Adapter_MemoryInfo_Get(::adl::Context, int adapterIndex, ::adl::ADLMemoryInfo* memory) {
+int ADL2_Adapter_MemoryInfo_Get(adl::Context, int adapterIndex, adl::ADLMemoryInfo* memory) {
   return answerForAdapter("ADL2_Adapter_MemoryInfo_Get(" + adapterArgument(adapterIndex) + ", " +
                               (memory ? zeroedFlag(memory) : "null") + ")",
                           adapterIndex, memory != nullptr, [&](const AdapterScenario& adapter) {
@@ -170,7 +169,7 @@ int ADL2_Adapter_MemoryInfo_Get(::adl::Context, int adapterIndex, ::adl::ADLMemo
                           });
 }
 
-int ADL2_Adapter_VideoBiosInfo_Get(::adl::Context, int adapterIndex, ::adl::ADLBiosInfo* bios) {
+int ADL2_Adapter_VideoBiosInfo_Get(adl::Context, int adapterIndex, adl::ADLBiosInfo* bios) {
   return answerForAdapter("ADL2_Adapter_VideoBiosInfo_Get(" + adapterArgument(adapterIndex) + ", " +
                               (bios ? zeroedFlag(bios) : "null") + ")",
                           adapterIndex, bios != nullptr, [&](const AdapterScenario& adapter) {
@@ -179,7 +178,7 @@ int ADL2_Adapter_VideoBiosInfo_Get(::adl::Context, int adapterIndex, ::adl::ADLB
                           });
 }
 
-int ADL2_Overdrive_Caps(::adl::Context, int adapterIndex, int* supported, int* enabled,
+int ADL2_Overdrive_Caps(adl::Context, int adapterIndex, int* supported, int* enabled,
                         int* version) {
   const bool given = supported && enabled && version;
   return answerForAdapter("ADL2_Overdrive_Caps(" + adapterArgument(adapterIndex) + ", presets=" +
@@ -195,8 +194,8 @@ int ADL2_Overdrive_Caps(::adl::Context, int adapterIndex, int* supported, int* e
                           });
 }
 
-int ADL2_Overdrive5_Temperature_Get(::adl::Context, int adapterIndex, int thermalControllerIndex,
-                                    ::adl::ADLTemperature* temperature) {
+int ADL2_Overdrive5_Temperature_Get(adl::Context, int adapterIndex, int thermalControllerIndex,
+                                    adl::ADLTemperature* temperature) {
   return answerForAdapter(
       "ADL2_Overdrive5_Temperature_Get(" + adapterArgument(adapterIndex) +
           ", controller=" + std::to_string(thermalControllerIndex) + ", size=" +
@@ -207,8 +206,8 @@ int ADL2_Overdrive5_Temperature_Get(::adl::Context, int adapterIndex, int therma
       });
 }
 
-int ADL2_Overdrive5_FanSpeed_Get(::adl::Context, int adapterIndex, int thermalControllerIndex,
-                                 ::adl::ADLFanSpeedValue* fanSpeed) {
+int ADL2_Overdrive5_FanSpeed_Get(adl::Context, int adapterIndex, int thermalControllerIndex,
+                                 adl::ADLFanSpeedValue* fanSpeed) {
   return answerForAdapter("ADL2_Overdrive5_FanSpeed_Get(" + adapterArgument(adapterIndex) +
                               ", controller=" + std::to_string(thermalControllerIndex) +
                               (fanSpeed ? ", type=" + std::to_string(fanSpeed->iSpeedType) +
@@ -218,7 +217,7 @@ int ADL2_Overdrive5_FanSpeed_Get(::adl::Context, int adapterIndex, int thermalCo
                               ")",
                           adapterIndex, fanSpeed != nullptr, [&](const AdapterScenario& adapter) {
                             const ValueReply& reply =
-                                fanSpeed->iSpeedType == ::adl::ADL_DL_FANCTRL_SPEED_TYPE_RPM
+                                fanSpeed->iSpeedType == adl::ADL_DL_FANCTRL_SPEED_TYPE_RPM
                                     ? adapter.fanRpm
                                     : adapter.fanPercent;
                             fanSpeed->iFanSpeed = reply.value;
@@ -226,13 +225,13 @@ int ADL2_Overdrive5_FanSpeed_Get(::adl::Context, int adapterIndex, int thermalCo
                           });
 }
 
-int ADL2_Overdrive5_FanSpeedInfo_Get(::adl::Context, int adapterIndex, int, void*) {
+int ADL2_Overdrive5_FanSpeedInfo_Get(adl::Context, int adapterIndex, int, void*) {
   traceLine("ADL2_Overdrive5_FanSpeedInfo_Get(" + adapterArgument(adapterIndex) + ")");
-  return ::adl::ADL_ERR_NOT_SUPPORTED;
+  return adl::ADL_ERR_NOT_SUPPORTED;
 }
 
-int ADL2_Overdrive5_CurrentActivity_Get(::adl::Context, int adapterIndex,
-                                        ::adl::ADLPMActivity* activity) {
+int ADL2_Overdrive5_CurrentActivity_Get(adl::Context, int adapterIndex,
+                                        adl::ADLPMActivity* activity) {
   return answerForAdapter("ADL2_Overdrive5_CurrentActivity_Get(" + adapterArgument(adapterIndex) +
                               ", " + (activity ? zeroedFlag(activity) : "null") + ")",
                           adapterIndex, activity != nullptr, [&](const AdapterScenario& adapter) {
@@ -241,7 +240,7 @@ int ADL2_Overdrive5_CurrentActivity_Get(::adl::Context, int adapterIndex,
                           });
 }
 
-int ADL2_Overdrive6_CurrentPower_Get(::adl::Context, int adapterIndex, int powerType, int* value) {
+int ADL2_Overdrive6_CurrentPower_Get(adl::Context, int adapterIndex, int powerType, int* value) {
   return answerForAdapter("ADL2_Overdrive6_CurrentPower_Get(" + adapterArgument(adapterIndex) +
                               ", type=" + std::to_string(powerType) + ")",
                           adapterIndex, value != nullptr, [&](const AdapterScenario& adapter) {
@@ -250,7 +249,7 @@ int ADL2_Overdrive6_CurrentPower_Get(::adl::Context, int adapterIndex, int power
                           });
 }
 
-int ADL2_New_QueryPMLogData_Get(::adl::Context, int adapterIndex, ::adl::ADLPMLogDataOutput* data) {
+int ADL2_New_QueryPMLogData_Get(adl::Context, int adapterIndex, adl::ADLPMLogDataOutput* data) {
   return answerForAdapter("ADL2_New_QueryPMLogData_Get(" + adapterArgument(adapterIndex) + ", " +
                               (data ? zeroedFlag(data) : "null") + ")",
                           adapterIndex, data != nullptr, [&](const AdapterScenario& adapter) {
@@ -259,9 +258,8 @@ int ADL2_New_QueryPMLogData_Get(::adl::Context, int adapterIndex, ::adl::ADLPMLo
                           });
 }
 
-int ADL2_Overdrive8_Init_SettingX2_Get(::adl::Context, int adapterIndex, int* capabilities,
-                                       int* numberOfFeatures,
-                                       ::adl::ADLOD8SingleInitSetting** list) {
+int ADL2_Overdrive8_Init_SettingX2_Get(adl::Context, int adapterIndex, int* capabilities,
+                                       int* numberOfFeatures, adl::ADLOD8SingleInitSetting** list) {
   const bool given = capabilities && numberOfFeatures && list;
   return answerForAdapter(
       "ADL2_Overdrive8_Init_SettingX2_Get(" + adapterArgument(adapterIndex) +
@@ -279,19 +277,19 @@ int ADL2_Overdrive8_Init_SettingX2_Get(::adl::Context, int adapterIndex, int* ca
       });
 }
 
-int ADL2_Overdrive8_Init_Setting_Get(::adl::Context, int adapterIndex, void*) {
+int ADL2_Overdrive8_Init_Setting_Get(adl::Context, int adapterIndex, void*) {
   traceLine("ADL2_Overdrive8_Init_Setting_Get(" + adapterArgument(adapterIndex) + ")");
-  return ::adl::ADL_ERR_NOT_SUPPORTED;
+  return adl::ADL_ERR_NOT_SUPPORTED;
 }
 
-int ADL2_GPUVMPageSize_Info_Set(::adl::Context, int adapterIndex, int pageSizeType) {
+int ADL2_GPUVMPageSize_Info_Set(adl::Context, int adapterIndex, int pageSizeType) {
   return answerForAdapter("ADL2_GPUVMPageSize_Info_Set(" + adapterArgument(adapterIndex) +
                               ", page_size=" + std::to_string(pageSizeType) + ")",
                           adapterIndex, true,
                           [](const AdapterScenario& adapter) { return adapter.pageSize.result; });
 }
 
-int ADL2_Adapter_ASICFamilyType_Get(::adl::Context, int adapterIndex, int* asicTypes, int* valids) {
+int ADL2_Adapter_ASICFamilyType_Get(adl::Context, int adapterIndex, int* asicTypes, int* valids) {
   const bool given = asicTypes && valids;
   return answerForAdapter("ADL2_Adapter_ASICFamilyType_Get(" + adapterArgument(adapterIndex) +
                               ", presets=" +

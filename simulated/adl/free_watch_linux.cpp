@@ -6,12 +6,12 @@
 extern "C" void __libc_free(void* block);
 
 extern "C" __attribute__((visibility("default"))) void free(void* block) {
-  simulated::adl::noteFree(block);
+  simulated::display_library::noteFree(block);
   __libc_free(block);
 }
 
-namespace simulated::adl {
+namespace simulated::display_library {
 
 void installFreeWatch() {}
 
-}  // namespace simulated::adl
+}  // namespace simulated::display_library

@@ -7,7 +7,7 @@
 
 #include "trace.h"
 
-namespace simulated::adl {
+namespace simulated::display_library {
 namespace {
 
 using FreeFunction = void (*)(void*);
@@ -53,4 +53,4 @@ void installFreeWatch() {
   }
 }
 
-}  // namespace simulated::adl
+}  // namespace simulated::display_library

@@ -4,10 +4,10 @@
 
 #include <optional>
 
-namespace simulated::adl {
+namespace simulated::display_library {
 
 // The size in bytes of the program's standard output when that is a regular file (empty for
 // a pipe or a terminal): how much of its output the program has flushed so far.
 std::optional<long long> standardOutputFileSize();
 
-}  // namespace simulated::adl
+}  // namespace simulated::display_library

@@ -3,7 +3,7 @@
 
 #include "program_state.h"
 
-namespace simulated::adl {
+namespace simulated::display_library {
 
 std::optional<long long> standardOutputFileSize() {
   struct stat status {};
@@ -11,4 +11,4 @@ std::optional<long long> standardOutputFileSize() {
   return status.st_size;
 }
 
-}  // namespace simulated::adl
+}  // namespace simulated::display_library

@@ -2,7 +2,7 @@
 
 #include "program_state.h"
 
-namespace simulated::adl {
+namespace simulated::display_library {
 
 std::optional<long long> standardOutputFileSize() {
   HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
@@ -12,4 +12,4 @@ std::optional<long long> standardOutputFileSize() {
   return size.QuadPart;
 }
 
-}  // namespace simulated::adl
+}  // namespace simulated::display_library

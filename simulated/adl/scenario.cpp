@@ -5,7 +5,7 @@
 #include <string_view>
 #include <utility>
 
-namespace simulated::adl {
+namespace simulated::display_library {
 namespace {
 
 int int32Field(const Json& object, std::string_view key, const std::string& place,
@@ -14,7 +14,7 @@ int int32Field(const Json& object, std::string_view key, const std::string& plac
 }
 
 int resultField(const Json& group, const std::string& place) {
-  return int32Field(group, "result", place, ::adl::ADL_OK);
+  return int32Field(group, "result", place, adl::ADL_OK);
 }
 
 // A text field of a vendor structure: a string or {"hex": "..."} (bytesValue) of at most the
@@ -28,13 +28,13 @@ void textField(const Json& object, std::string_view key, char (&field)[Size],
   copyToField(bytesValue(*found, keyPlace), field, keyPlace);
 }
 
-void readAdapterInfo(const Json& adapter, ::adl::AdapterInfo& info, const std::string& place) {
+void readAdapterInfo(const Json& adapter, adl::AdapterInfo& info, const std::string& place) {
   info.iAdapterIndex = int32Field(adapter, "index", place);
   textField(adapter, "udid", info.strUDID, place);
   info.iBusNumber = int32Field(adapter, "bus", place);
   info.iDeviceNumber = int32Field(adapter, "device", place);
   info.iFunctionNumber = int32Field(adapter, "function", place);
-  info.iVendorID = int32Field(adapter, "vendor_id", place, ::adl::AMD_VENDOR_ID);
+  info.iVendorID = int32Field(adapter, "vendor_id", place, adl::AMD_VENDOR_ID);
   textField(adapter, "name", info.strAdapterName, place);
   textField(adapter, "display_name", info.strDisplayName, place);
   info.iPresent = int32Field(adapter, "present", place, 1);
@@ -100,9 +100,9 @@ void readNumberedItems(const Json& group, std::string_view key, std::size_t maxi
 void readPMLog(const Json& group, AdapterScenario& adapter, const std::string& place) {
   requireObject(group, place, {"result", "sensors"});
   adapter.pmLog.result = resultField(group, place);
-  readNumberedItems(group, "sensors", ::adl::kPMLogSensorCount - 1, "a sensor number", place,
+  readNumberedItems(group, "sensors", adl::kPMLogSensorCount - 1, "a sensor number", place,
                     [&](std::size_t sensor, const Json& value, const std::string& valuePlace) {
-                      ::adl::ADLSingleSensorData& data = adapter.pmLog.data.sensors[sensor];
+                      adl::ADLSingleSensorData& data = adapter.pmLog.data.sensors[sensor];
                       data.supported = 1;
                       data.value = integerValue<std::int32_t>(value, valuePlace);
                     });
@@ -114,7 +114,7 @@ void readSettings(const Json& group, AdapterScenario& adapter, const std::string
   SettingsReply& reply = adapter.overdrive8Settings;
   reply.result = resultField(group, place);
   reply.capabilities = int32Field(group, "capabilities", place);
-  reply.featureCount = int32Field(group, "feature_count", place, ::adl::kOD8SettingCount);
+  reply.featureCount = int32Field(group, "feature_count", place, adl::kOD8SettingCount);
   reply.handsOverList = int32Field(group, "hands_over_list", place, 1) != 0;
   // The list holds as many entries as the library reports, at least one, at most the bound.
   reply.list.resize(std::clamp(reply.featureCount, 1, kMaximumSettingListLength));
@@ -133,7 +133,7 @@ void readActivity(const Json& group, AdapterScenario& adapter, const std::string
                 {"result", "engine_clock", "memory_clock", "vddc", "activity_percent",
                  "performance_level", "bus_speed", "bus_lanes", "maximum_bus_lanes"});
   adapter.activity.result = resultField(group, place);
-  ::adl::ADLPMActivity& activity = adapter.activity.activity;
+  adl::ADLPMActivity& activity = adapter.activity.activity;
   activity.iEngineClock = int32Field(group, "engine_clock", place);
   activity.iMemoryClock = int32Field(group, "memory_clock", place);
   activity.iVddc = int32Field(group, "vddc", place);
@@ -217,7 +217,7 @@ Scenario readScenario(const Json& root) {
                 {"description", "create", "versions", "adapter_count", "adapter_info", "adapters"});
   Scenario scenario;
   scenario.adapters = listField(root, "adapters", kScenarioRoot, kMaximumAdapters, readAdapter);
-  scenario.createResult = resultGroup(root, "create", ::adl::ADL_OK);
+  scenario.createResult = resultGroup(root, "create", adl::ADL_OK);
   if (root.contains("versions")) {
     readVersions(root["versions"], scenario, member(kScenarioRoot, "versions"));
   }
@@ -229,7 +229,7 @@ Scenario readScenario(const Json& root) {
     scenario.adapterCountResult = resultField(count, place);
     scenario.adapterCount = int32Field(count, "count", place, scenario.adapterCount);
   }
-  scenario.adapterInfoResult = resultGroup(root, "adapter_info", ::adl::ADL_OK);
+  scenario.adapterInfoResult = resultGroup(root, "adapter_info", adl::ADL_OK);
   return scenario;
 }
 
@@ -241,4 +241,4 @@ Scenario loadScenarioFile(const std::string& path) {
   return readScenario(readDocument(path));
 }
 
-}  // namespace simulated::adl
+}  // namespace simulated::display_library

@@ -8,10 +8,10 @@
 #include "adl_abi.h"
 #include "scenario_reading.h"
 
-namespace simulated::adl {
+namespace simulated::display_library {
 
 // Result of an entry point whose scenario group is absent.
-inline constexpr int kResultWhenAbsent = ::adl::ADL_ERR_NOT_SUPPORTED;
+inline constexpr int kResultWhenAbsent = adl::ADL_ERR_NOT_SUPPORTED;
 
 // Upper bounds that keep the library's memory use small whatever a scenario says.
 inline constexpr std::size_t kMaximumAdapters = 4096;
@@ -25,12 +25,12 @@ struct AsicReply {
 
 struct MemoryReply {
   int result = kResultWhenAbsent;
-  ::adl::ADLMemoryInfo memory{};
+  adl::ADLMemoryInfo memory{};
 };
 
 struct BiosReply {
   int result = kResultWhenAbsent;
-  ::adl::ADLBiosInfo bios{};
+  adl::ADLBiosInfo bios{};
 };
 
 struct OverdriveCapsReply {
@@ -42,7 +42,7 @@ struct OverdriveCapsReply {
 
 struct PMLogReply {
   int result = kResultWhenAbsent;
-  ::adl::ADLPMLogDataOutput data{};
+  adl::ADLPMLogDataOutput data{};
 };
 
 // The Overdrive 8 setting list is handed over (allocated through the program's callback)
@@ -52,7 +52,7 @@ struct SettingsReply {
   int capabilities = 0;
   int featureCount = 0;
   bool handsOverList = false;
-  std::vector<::adl::ADLOD8SingleInitSetting> list;
+  std::vector<adl::ADLOD8SingleInitSetting> list;
 };
 
 struct ValueReply {
@@ -62,11 +62,11 @@ struct ValueReply {
 
 struct ActivityReply {
   int result = kResultWhenAbsent;
-  ::adl::ADLPMActivity activity{};
+  adl::ADLPMActivity activity{};
 };
 
 struct AdapterScenario {
-  ::adl::AdapterInfo info{};
+  adl::AdapterInfo info{};
   AsicReply asicFamily;
   MemoryReply memory;
   BiosReply bios;
@@ -82,12 +82,12 @@ struct AdapterScenario {
 };
 
 struct Scenario {
-  int createResult = ::adl::ADL_OK;
+  int createResult = adl::ADL_OK;
   int versionsResult = kResultWhenAbsent;
-  ::adl::ADLVersionsInfoX2 versions{};
-  int adapterCountResult = ::adl::ADL_OK;
+  adl::ADLVersionsInfoX2 versions{};
+  int adapterCountResult = adl::ADL_OK;
   int adapterCount = 0;
-  int adapterInfoResult = ::adl::ADL_OK;
+  int adapterInfoResult = adl::ADL_OK;
   std::vector<AdapterScenario> adapters;
 };
 
@@ -99,4 +99,4 @@ Scenario readScenario(const Json& document);
 Scenario parseScenario(const std::string& text);
 Scenario loadScenarioFile(const std::string& path);
 
-}  // namespace simulated::adl
+}  // namespace simulated::display_library

@@ -6,7 +6,7 @@
 
 #include "program_state.h"
 
-namespace simulated::adl {
+namespace simulated::display_library {
 namespace {
 
 struct WatchedBlock {
@@ -61,4 +61,4 @@ void noteFree(void* block) {
   }
 }
 
-}  // namespace simulated::adl
+}  // namespace simulated::display_library

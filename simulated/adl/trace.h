@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace simulated::adl {
+namespace simulated::display_library {
 
 // Writes one line; when the program's standard output is a regular file the line ends in
 // " stdout=<size in bytes>", what the program had written out when the line was traced.
@@ -20,4 +20,4 @@ void installFreeWatch();
 // Writes the trace line for a watched block that is being freed; a no-op for other blocks.
 void noteFree(void* block);
 
-}  // namespace simulated::adl
+}  // namespace simulated::display_library

@@ -252,7 +252,7 @@ def point_at_scenario(env, library, scenario_path):
 
 
 RULES = ProgramRules(
-    name="radprobe", folder="test-support", library="libatiadlxx.so", generate=adl_scenario, time_bound=adl_time_bound,
+    name="radprobe", folder="test_support", library="libatiadlxx.so", generate=adl_scenario, time_bound=adl_time_bound,
     check=check_radprobe, expected_status=adl_expected_status,
     point_at_scenario=point_at_scenario, strip_prefix=PAGE_SIZE_PREFIX)
 

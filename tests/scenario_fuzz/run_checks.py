@@ -258,7 +258,7 @@ def run_one(program, seed, index, folder, base_timeout):
     """Runs scenario index of seed, written to folder, and returns the run with its problems."""
     rules = program.rules
     scenario, arguments, environment = rules.generate(scenario_random(program.name, seed, index))
-    path = os.path.join(folder, "%s-%s-%d.json" % (program.name, seed, index))
+    path = os.path.join(folder, "%s_%s_%d.json" % (program.name, seed, index))
     with open(path, "w", encoding="utf-8") as file:
         json.dump(scenario, file, indent=1, ensure_ascii=bool(index % 2))
         file.write("\n")

@@ -63,7 +63,7 @@ def report_failure(program, seed, result):
 
 def fuzz(args):
     program = run_checks.Program(PROGRAMS[args.program], os.path.abspath(args.build))
-    folder = tempfile.mkdtemp(prefix="scenario-fuzz-%s-" % args.program)
+    folder = tempfile.mkdtemp(prefix="scenario_fuzz_%s_" % args.program)
     indexes = [args.index] if args.index is not None else range(args.count)
     passed = failed = 0
     started = time.monotonic()

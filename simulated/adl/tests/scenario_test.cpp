@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace simulated::adl {
+namespace simulated::display_library {
 namespace {
 
 std::string adapterWith(const std::string& members) {
@@ -76,14 +76,14 @@ TEST(ParseScenario, GivenHugeFeatureCount_WhenParsing_ThenSettingListStaysBounde
 TEST(ParseScenario, GivenAbsentGroups_WhenParsing_ThenTheirQueriesFailAndCountFollowsRecords) {
   const Scenario scenario = parseScenario(adapterWith(R"("memory": {"size": 1})"));
   const AdapterScenario& adapter = scenario.adapters[0];
-  EXPECT_EQ(adapter.memory.result, ::adl::ADL_OK);
+  EXPECT_EQ(adapter.memory.result, adl::ADL_OK);
   EXPECT_EQ(adapter.bios.result, kResultWhenAbsent);
   EXPECT_EQ(adapter.overdrive8Settings.result, kResultWhenAbsent);
   EXPECT_TRUE(adapter.overdrive8Settings.list.empty());
   EXPECT_EQ(scenario.versionsResult, kResultWhenAbsent);
   EXPECT_EQ(scenario.adapterCount, 1);
-  EXPECT_EQ(adapter.info.iVendorID, ::adl::AMD_VENDOR_ID);
+  EXPECT_EQ(adapter.info.iVendorID, adl::AMD_VENDOR_ID);
 }
 
 }  // namespace
-}  // namespace simulated::adl
+}  // namespace simulated::display_library
