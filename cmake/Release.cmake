@@ -2,9 +2,10 @@
 #
 # release_program(<target> <description>)
 #   Puts the target's executable into bin/, the folder that holds the programs and nothing
-#   else. In the Windows build the executable also gets a version resource made from
-#   packaging/version.rc.in, with <description> as its FileDescription.
-# The packages (packaging/CMakeLists.txt) install the programs from there.
+#   else, and installs it into the package (packaging/CMakeLists.txt): at the top of the
+#   Windows zip, under bin/ in the Debian package. In the Windows build the executable also
+#   gets a version resource made from packaging/version.rc.in, with <description> as its
+#   FileDescription.
 #
 # remove_other_files_from_bin()
 #   Called once every program is declared: deletes whatever else bin/ holds from an earlier
@@ -20,6 +21,11 @@ function(release_program target description)
   set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROGRAM_OUTPUT_DIRECTORY})
   set(PROGRAM_FILE_NAME ${target}${CMAKE_EXECUTABLE_SUFFIX})
   set_property(GLOBAL APPEND PROPERTY RELEASE_PROGRAM_FILES ${PROGRAM_FILE_NAME})
+  if(WIN32)
+    install(TARGETS ${target} RUNTIME DESTINATION .)
+  else()
+    install(TARGETS ${target} RUNTIME DESTINATION bin)
+  endif()
   if(WIN32)
     set(PROGRAM_DESCRIPTION ${description})
     set(resource ${CMAKE_CURRENT_BINARY_DIR}/${target}-version.rc)

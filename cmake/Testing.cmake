@@ -14,9 +14,11 @@
 #   DLLs or a subset of them (names compared without regard to case).
 #
 # add_program_copy(<target> <folder>)
-#   Keeps a copy of the target's executable in <folder>, refreshed after each link. The
-#   Windows tests run such copies beside the stand-in libraries they need, since Windows
-#   looks for a program's libraries in the program's own folder; bin/ holds no stand-in.
+#   Keeps a copy of the target's file in <folder> (which may be a generator expression),
+#   refreshed by every build: a target of the calling test folder, so that the program's
+#   own CMake file builds the program and nothing else. The Windows tests run such copies
+#   beside the stand-in libraries they need, since Windows looks for a program's libraries
+#   in the program's own folder; bin/ holds no stand-in.
 
 set(GOLDEN_PY ${CMAKE_SOURCE_DIR}/tests/harness/golden.py)
 set(WINE_TEST_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
@@ -50,7 +52,12 @@ function(add_import_check target)
 endfunction()
 
 function(add_program_copy target folder)
-  add_custom_command(TARGET ${target} POST_BUILD
+  string(MD5 folder_hash "${folder}")
+  string(SUBSTRING ${folder_hash} 0 8 folder_hash)
+  set(copy copy_${target}_${folder_hash})
+  add_custom_target(${copy} ALL
     COMMAND ${CMAKE_COMMAND} -E make_directory ${folder}
-    COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:${target}> ${folder}/)
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:${target}> ${folder}/
+    VERBATIM)
+  add_dependencies(${copy} ${target})
 endfunction()

@@ -163,6 +163,13 @@ def parse_strict_json(text):
     return json.loads(text, parse_constant=reject_constant, object_pairs_hook=reject_duplicates)
 
 
+def interface_function_names(build, interface):
+    """The function names of a vendor interface's list, as the build published them
+    (interfaces/CMakeLists.txt): one a line in <build>/interfaces/<interface>.txt."""
+    with open(os.path.join(build, "interfaces", interface + ".txt")) as names:
+        return names.read().split()
+
+
 def stderr_problems(stderr, messages, sanitized):
     """Standard error must be whole lines, each one message of the program."""
     problems = []

@@ -4,7 +4,7 @@ real program once, with the checks that hold whatever the driver reports.
 
     scenario_fuzz.py --program zeprobe|radprobe --build DIR --seed S --count N
                      [--jobs J] [--timeout SECONDS] [--index I] [--keep-all]
-    scenario_fuzz.py --self-test
+    scenario_fuzz.py --self-test --build DIR
 
 Scenario I of seed S is always the same file (the generator is seeded with program, seed and
 index), so a failure is reproduced with --seed S --index I. Scenario files are written to a
@@ -128,10 +128,13 @@ def main():
     parser.add_argument("--keep-all", action="store_true", help="keep every scenario file")
     parser.add_argument("--self-test", action="store_true", help="check the checks")
     args = parser.parse_args()
+    if not args.build:
+        parser.error("--build is required")
+    zeprobe_scenarios.use_build(args.build)
     if args.self_test:
         return self_test()
-    if not args.program or not args.build:
-        parser.error("--program and --build are required")
+    if not args.program:
+        parser.error("--program is required")
     return fuzz(args)
 
 

@@ -1,14 +1,13 @@
 """Random machines for the simulated Level Zero driver (simulated/levelzero/README.md), and
 what a run of zeprobe on one of them must show: its messages and its report."""
 import json
-import os
 import re
 
 from random_values import (INT32_MAX, INT32_MIN, UINT32_MAX, UINT64_MAX, floating, int32, is_utf8,
                            odd_bytes, scenario_random, small_count, uint32, uint64, weighted)
-from run_checks import ADDRESS_SPACE_LIMIT, ProgramRules, parse_strict_json, stderr_problems
+from run_checks import (ADDRESS_SPACE_LIMIT, ProgramRules, interface_function_names,
+                        parse_strict_json, stderr_problems)
 
-HERE = os.path.dirname(os.path.abspath(__file__))
 
 ENERGY_SAMPLE_SECONDS = 0.1
 
@@ -241,11 +240,10 @@ def ze_time_bound(scenario, base):
 # ---------------------------------------------------------------------------------------------
 # What a run must show
 
-# The Level Zero functions that zeprobe calls, one LEVEL_ZERO_CALL(name, ...) line each.
-with open(os.path.join(HERE, "..", "..", "interfaces", "level_zero_calls.inc")) as calls:
-    ZE_FUNCTIONS = "|".join(re.findall(r"^LEVEL_ZERO_CALL\((\w+),", calls.read(), re.M))
+# The messages zeprobe writes; the first names a Level Zero function that zeprobe calls, of the
+# list the build publishes (use_build).
 ZE_MESSAGES = [
-    re.compile(r"(?:%s) failed: (-?[0-9]+)" % ZE_FUNCTIONS),
+    None,
     re.compile(r"zesDeviceEnumTemperatureSensors failed: no temperature sensors found"),
     re.compile(r"zesDeviceEnumFans failed: no fans found"),
     re.compile(r"zesPowerGetEnergyCounter failed: (?:timestamp did not advance|energy counter went backwards)"),
@@ -255,6 +253,12 @@ ZE_MESSAGES = [
     # Errors of the JSON library, such as a name that is not UTF-8.
     re.compile(r"\[json\.exception\.[a-z_]+\.[0-9]+\] [ -~]+"),
 ]
+
+
+def use_build(build):
+    """Reads the Level Zero functions that zeprobe calls from the build folder."""
+    names = interface_function_names(build, "level_zero_interface")
+    ZE_MESSAGES[0] = re.compile(r"(?:%s) failed: (-?[0-9]+)" % "|".join(names))
 
 
 def check_zeprobe(status, stdout, stderr, arguments, sanitized):
