@@ -5,21 +5,32 @@ second build gives the same bytes. Each check prints every fault it finds and fa
     check_release.py folder FOLDER NAME...        the folder holds exactly these files
     check_release.py zip-contents ZIP VERSION     exactly the release files, in name order;
                                                   SHA256SUMS verifies
+    check_release.py kit-contents ZIP VERSION MANIFEST
+                                                  the same of the simulated-hardware kit, whose
+                                                  scenarios MANIFEST (simulated/kit.json) lists
+    check_release.py kit-runs ZIP KIT MANIFEST SOURCE WINRUN WINEPREFIX
+                                                  under Wine, the unpacked product programs
+                                                  beside the unpacked kit's libraries give for
+                                                  each kit scenario the suite's golden output,
+                                                  and without a scenario variable end with 86
     check_release.py zip-imports ZIP              each executable imports only system DLLs
     check_release.py zip-hardening ZIP            ASLR, high-entropy ASLR, DEP, relocations
     check_release.py zip-version ZIP VERSION      each executable's version resource
     check_release.py deb DEB VERSION ROOT         unpacks into ROOT; files and control fields
     check_release.py lintian DEB                  lintian reports no error and no warning
-    check_release.py rebuild CMAKE SOURCE PRESET FIRST SECOND PACKAGE TARGET...
+    check_release.py rebuild CMAKE SOURCE PRESET FIRST SECOND TARGET...
         builds TARGETs from SOURCE with PRESET in the folder SECOND, packs them (CMAKE and the
-        cpack beside it), and compares bin/ and the package with those of the build folder FIRST
+        cpack beside it), and compares bin/ and the packages with those of the build folder
+        FIRST
 """
 import gzip
 import hashlib
+import json
 import os
 import shutil
 import subprocess
 import sys
+import tempfile
 import zipfile
 
 import pefile
@@ -35,6 +46,10 @@ ZIP_FILES = PROGRAMS + (
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "shell32.dll", "ole32.dll", "msvcrt.dll",
                "advapi32.dll", "ntdll.dll"}
 HARDENING = {"DYNAMIC_BASE": 0x40, "HIGH_ENTROPY_VA": 0x20, "NX_COMPAT": 0x100}
+KIT_FILES = ("schemas/levelzero-scenario.schema.json",
+             "schemas/display-library-scenario.schema.json",
+             "README.md", "LICENSE", "THIRD-PARTY-NOTICES.txt", "SHA256SUMS")
+GOLDEN_PY = os.path.join(os.path.dirname(os.path.abspath(__file__)), "golden.py")
 DEB_FILES = ("usr/bin/zeprobe", "usr/share/doc/zeprobe/changelog.gz",
              "usr/share/doc/zeprobe/copyright", "usr/share/doc/zeprobe/zeprobe-report.schema.json",
              "usr/share/man/man1/zeprobe.1.gz")
@@ -78,9 +93,11 @@ def checksum_faults(files):
     return faults
 
 
-def check_zip_contents(archive, version):
-    if os.path.basename(archive) != f"console-gpu-helpers-{version}-win64.zip":
-        return [f"unexpected package name {os.path.basename(archive)}"]
+def contents_faults(archive, name, expected):
+    """The archive is called name and holds exactly the expected files under its top folder,
+    in name order, with a SHA256SUMS that verifies."""
+    if os.path.basename(archive) != name:
+        return [f"unexpected package name {os.path.basename(archive)}, not {name}"]
     with zipfile.ZipFile(archive) as package:
         names = package.namelist()
     top = top_folder(archive)
@@ -88,12 +105,67 @@ def check_zip_contents(archive, version):
     if names != sorted(names):
         faults.append(f"entries not in name order: {names}")
     files = zip_files(archive)
-    faults += [f"missing: {name}" for name in ZIP_FILES if name not in files]
-    faults += [f"not a release file: {name}" for name in sorted(files) if name not in ZIP_FILES]
+    faults += [f"missing: {name}" for name in expected if name not in files]
+    faults += [f"not a file of this package: {name}" for name in sorted(files)
+               if name not in expected]
     faults += [f"empty folder: {name}" for name in names
                if name.endswith("/") and not any(other.startswith(name) and other != name
                                                  for other in names)]
     return faults + checksum_faults(files)
+
+
+def check_zip_contents(archive, version):
+    return contents_faults(archive, f"console-gpu-helpers-{version}-win64.zip", ZIP_FILES)
+
+
+def kit_libraries(manifest):
+    with open(manifest, encoding="utf-8") as handle:
+        return json.load(handle)["libraries"]
+
+
+def check_kit_contents(archive, version, manifest):
+    expected = KIT_FILES + tuple(
+        name for library in kit_libraries(manifest) for name in
+        [library["library"]] + [f"scenarios/{library['folder']}/{scenario['name']}.json"
+                                for scenario in library["scenarios"]])
+    return contents_faults(archive, f"console-gpu-helpers-{version}-simulated-win64.zip",
+                           expected)
+
+
+def golden_run_faults(expect, environment, command, wine):
+    """Runs the command once through golden.py under Wine; its report when it differs."""
+    options = [option for item in environment for option in ("--env", item)]
+    result = subprocess.run([sys.executable, GOLDEN_PY, "--expect", expect, "--crlf", *wine,
+                             *options, "--", *command], capture_output=True, text=True)
+    if result.returncode == 0:
+        return []
+    return [f"{' '.join(command)} with {environment} differs from {expect}:\n{result.stdout}"
+            f"{result.stderr}"]
+
+
+def check_kit_runs(product, kit, manifest, source, winrun, wineprefix):
+    wine = ["--wine", winrun, "--wineprefix", wineprefix]
+    faults = []
+    with tempfile.TemporaryDirectory() as scratch:
+        for archive in (product, kit):
+            with zipfile.ZipFile(archive) as package:
+                package.extractall(scratch)
+        kit_folder = os.path.join(scratch, top_folder(kit))
+        for library in kit_libraries(manifest):
+            program = shutil.copy(os.path.join(scratch, top_folder(product), library["program"]),
+                                  kit_folder)
+            goldens = os.path.join(source, library["goldens"])
+            for scenario in library["scenarios"]:
+                path = os.path.join(kit_folder, "scenarios", library["folder"],
+                                    scenario["name"] + ".json")
+                faults += golden_run_faults(os.path.join(goldens, scenario["name"]),
+                                            [f"{library['variable']}={path}"],
+                                            [program] + scenario.get("arguments", []), wine)
+                print(f"{library['program']}: {scenario['name']} checked")
+            # A kit library without its scenario variable never reports fake hardware.
+            faults += golden_run_faults(os.path.join(goldens, "scenario_variable_not_set"), [],
+                                        [program], wine)
+    return faults
 
 
 def check_zip_imports(archive):
@@ -201,14 +273,15 @@ def differing_entries(first, second):
                             if one.get(name) != other.get(name)))
 
 
-def check_rebuild(cmake, source, preset, first, second, package, *targets):
+def check_rebuild(cmake, source, preset, first, second, *targets):
     run_quietly([cmake, "-S", source, "--preset", preset, "-B", second,
                  "-DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON"])
     run_quietly([cmake, "--build", second, "-j", "2", "--target", *targets])
     cpack = os.path.join(os.path.dirname(cmake), "cpack")
     run_quietly([cpack, "--config", os.path.join(second, "CPackConfig.cmake")], cwd=second)
-    compared = [os.path.join("bin", name) for name in sorted(os.listdir(os.path.join(first, "bin")))]
-    compared.append(os.path.join("package", package))
+    compared = [os.path.join(folder, name) for folder in ("bin", "package")
+                for name in sorted(os.listdir(os.path.join(first, folder)))
+                if os.path.isfile(os.path.join(first, folder, name))]
     faults = []
     for path in compared:
         one, other = os.path.join(first, path), os.path.join(second, path)
@@ -222,6 +295,7 @@ def check_rebuild(cmake, source, preset, first, second, package, *targets):
 
 
 CHECKS = {"folder": check_folder, "zip-contents": check_zip_contents,
+          "kit-contents": check_kit_contents, "kit-runs": check_kit_runs,
           "zip-imports": check_zip_imports, "zip-hardening": check_zip_hardening,
           "zip-version": check_zip_version, "deb": check_deb, "lintian": check_lintian,
           "rebuild": check_rebuild}

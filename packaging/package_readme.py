@@ -1,0 +1,103 @@
+#!/usr/bin/env python3
+"""Writes the README of a Windows package from the project's own READMEs, so that what a
+package tells its readers is written once, where the developers keep it.
+
+    package_readme.py product README.md OUTPUT_FILE VERSION
+    package_readme.py kit SOURCE_DIR OUTPUT_DIR VERSION
+
+product: the README for the authors of host applications, made of the project README's
+section "For host authors" and each program's section; how the programs are tested stands in
+sections of its own, which stay out.
+
+kit: the simulated-hardware kit's folder of files that are made rather than built: its README
+(the test kit section of simulated/README.md, a table of the kit's scenarios with their
+descriptions, and the two scenario formats from the stand-ins' READMEs) and, under
+scenarios/<folder>/, the scenario files that simulated/kit.json lists, copied unchanged.
+"""
+import json
+import os
+import re
+import shutil
+import sys
+
+PRODUCT_SECTIONS = ("For host authors", "zeprobe", "radprobe", "pidctl")
+KIT_SECTION = ("simulated/README.md", "The test kit for host authors")
+FORMAT_SECTIONS = (("simulated/levelzero/README.md", "Level Zero scenario format"),
+                   ("simulated/adl/README.md", "Display library scenario format"))
+
+
+def sections(path):
+    """Maps each "## " heading of the file to its section, heading line included."""
+    with open(path, encoding="utf-8") as handle:
+        parts = re.split(r"^(?=## )", handle.read(), flags=re.MULTILINE)
+    return {part.splitlines()[0][3:].strip(): part.rstrip("\n") + "\n" for part in parts
+            if part.startswith("## ")}
+
+
+def section(path, heading):
+    found = sections(path)
+    if heading not in found:
+        sys.exit(f"{path}: no section {heading}")
+    return found[heading]
+
+
+def write(path, title, intro, parts):
+    text = f"# {title}\n\n{intro}\n\n" + "\n".join(parts)
+    with open(path, "w", encoding="utf-8", newline="\n") as handle:
+        handle.write(text.rstrip("\n") + "\n")
+
+
+def product(readme, output, version):
+    write(output, f"Console GPU helpers {version}",
+          "How a host application runs `zeprobe.exe`, `radprobe.exe` and `pidctl.exe`, and\n"
+          "what each one reports. The report schemas are in `schemas/`.",
+          [section(readme, name) for name in PRODUCT_SECTIONS])
+
+
+def scenario_table(source_dir, library):
+    rows = [f"### `{library['program']}` with `{library['library']}` "
+            f"(`{library['variable']}`)\n",
+            "| Scenario | What the host sees |", "|---|---|"]
+    for scenario in library["scenarios"]:
+        path = os.path.join(source_dir, library["source"], scenario["name"] + ".json")
+        with open(path, encoding="utf-8") as handle:
+            description = json.load(handle)["description"]
+        command = " ".join([library["program"]] + scenario.get("arguments", []))
+        rows.append(f"| `scenarios/{library['folder']}/{scenario['name']}.json`, run as "
+                    f"`{command}` | {description.replace('|', '/')} |")
+    return "\n".join(rows) + "\n"
+
+
+def copy_scenarios(source_dir, output_dir, library):
+    folder = os.path.join(output_dir, "scenarios", library["folder"])
+    os.makedirs(folder, exist_ok=True)
+    for scenario in library["scenarios"]:
+        shutil.copyfile(os.path.join(source_dir, library["source"], scenario["name"] + ".json"),
+                        os.path.join(folder, scenario["name"] + ".json"))
+
+
+def kit(source_dir, output_dir, version):
+    with open(os.path.join(source_dir, "simulated", "kit.json"), encoding="utf-8") as handle:
+        libraries = json.load(handle)["libraries"]
+    shutil.rmtree(output_dir, ignore_errors=True)
+    os.makedirs(output_dir)
+    for library in libraries:
+        copy_scenarios(source_dir, output_dir, library)
+    tables = "".join("\n" + scenario_table(source_dir, library) for library in libraries)
+    parts = [section(os.path.join(source_dir, KIT_SECTION[0]), KIT_SECTION[1]),
+             "## Scenarios\n" + tables]
+    parts += [section(os.path.join(source_dir, path), heading) for path, heading in FORMAT_SECTIONS]
+    write(os.path.join(output_dir, "README.md"),
+          f"Console GPU helpers {version}: simulated hardware for host authors",
+          "Scripted stand-ins of the two vendor libraries that `zeprobe.exe` and `radprobe.exe`\n"
+          "load, and scenario files that make them show every outcome a host must handle.",
+          parts)
+
+
+def main():
+    mode, source, output, version = sys.argv[1:]
+    {"product": product, "kit": kit}[mode](source, output, version)
+
+
+if __name__ == "__main__":
+    main()
