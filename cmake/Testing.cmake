@@ -21,6 +21,12 @@
 #   in the program's own folder; bin/ holds no stand-in.
 
 set(GOLDEN_PY ${CMAKE_SOURCE_DIR}/tests/harness/golden.py)
+# Goldens whose content differs between the systems end in _linux or _windows.
+if(WIN32)
+  set(GOLDEN_SYSTEM windows)
+else()
+  set(GOLDEN_SYSTEM linux)
+endif()
 set(WINE_TEST_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 set(WINE_FIXTURE wine_session)
 
