@@ -10,9 +10,11 @@ section "For host authors" and each program's section; how the programs are test
 sections of its own, which stay out.
 
 kit: the simulated-hardware kit's folder of files that are made rather than built: its README
-(the test kit section of simulated/README.md, a table of the kit's scenarios with their
-descriptions, and the two scenario formats from the stand-ins' READMEs) and, under
-scenarios/<folder>/, the scenario files that simulated/kit.json lists, copied unchanged.
+(the test kit section of simulated/README.md; a table of the kit's scenarios with how each run
+ends, the status of the suite's golden for it or, for a scenario that hangs, the host's
+time-out, and each one's description; the two scenario formats from the stand-ins' READMEs)
+and, under scenarios/<folder>/, the scenario files that simulated/kit.json lists, copied
+unchanged.
 """
 import json
 import os
@@ -54,17 +56,27 @@ def product(readme, output, version):
           [section(readme, name) for name in PRODUCT_SECTIONS])
 
 
+def how_it_ends(source_dir, library, scenario):
+    """The exit status that the suite's golden pins, or the time-out of a scenario that hangs."""
+    if scenario.get("hangs", False):
+        return "never by itself: your time-out ends it"
+    path = os.path.join(source_dir, library["goldens"], scenario["name"] + ".status")
+    with open(path, encoding="ascii") as handle:
+        return f"status {handle.read().strip()}"
+
+
 def scenario_table(source_dir, library):
     rows = [f"### `{library['program']}` with `{library['library']}` "
             f"(`{library['variable']}`)\n",
-            "| Scenario | What the host sees |", "|---|---|"]
+            "| Scenario | Ends | What the host sees |", "|---|---|---|"]
     for scenario in library["scenarios"]:
         path = os.path.join(source_dir, library["source"], scenario["name"] + ".json")
         with open(path, encoding="utf-8") as handle:
             description = json.load(handle)["description"]
         command = " ".join([library["program"]] + scenario.get("arguments", []))
         rows.append(f"| `scenarios/{library['folder']}/{scenario['name']}.json`, run as "
-                    f"`{command}` | {description.replace('|', '/')} |")
+                    f"`{command}` | {how_it_ends(source_dir, library, scenario)} | "
+                    f"{description.replace('|', '/')} |")
     return "\n".join(rows) + "\n"
 
 

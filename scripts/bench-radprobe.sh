@@ -13,7 +13,7 @@ cmake --preset linux -B "$build" >/dev/null
 cmake --build "$build" -j "$(nproc)" --target radprobe radprobe_floor simulated_adl >/dev/null
 
 export LD_LIBRARY_PATH=$PWD/$build/lib
-export ADL_SIM_SCENARIO=$PWD/simulated/adl/scenarios/benchmark_16_adapters.json
+export ADL_SIM_SCENARIO=$PWD/simulated/adl/scenarios/many_adapters.json
 hyperfine -N --output=pipe --warmup 50 --runs 500 \
   --command-name floor "$build/test_support/radprobe_floor" \
   --command-name radprobe "$build/test_support/radprobe"

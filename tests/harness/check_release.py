@@ -11,8 +11,16 @@ second build gives the same bytes. Each check prints every fault it finds and fa
     check_release.py kit-runs ZIP KIT MANIFEST SOURCE WINRUN WINEPREFIX
                                                   under Wine, the unpacked product programs
                                                   beside the unpacked kit's libraries give for
-                                                  each kit scenario the suite's golden output,
-                                                  and without a scenario variable end with 86
+                                                  each kit scenario that ends the suite's
+                                                  golden output, and without a scenario
+                                                  variable end with 86
+    check_release.py kit-host-runs ZIP KIT MANIFEST SOURCE WINEPREFIX
+                                                  the same set-up, run by the kit's sample
+                                                  host: each scenario that ends gives its
+                                                  golden status and streams within the host's
+                                                  time-out; each that hangs is ended by the
+                                                  time-out, within a second of it, with no
+                                                  process left running
     check_release.py zip-imports ZIP              each executable imports only system DLLs
     check_release.py zip-hardening ZIP            ASLR, high-entropy ASLR, DEP, relocations
     check_release.py zip-version ZIP VERSION      each executable's version resource
@@ -27,15 +35,18 @@ import gzip
 import hashlib
 import json
 import os
+import re
 import shutil
 import subprocess
 import sys
 import tempfile
+import time
 import zipfile
 
 import pefile
 
 from check_imports import unexpected_imports
+from golden import expected_output, matches, report_difference, windows_path
 
 PROGRAMS = ("zeprobe.exe", "radprobe.exe", "pidctl.exe")
 ZIP_FILES = PROGRAMS + (
@@ -48,7 +59,15 @@ SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "shell32.dll", "ole32.dll", "msvcrt
 HARDENING = {"DYNAMIC_BASE": 0x40, "HIGH_ENTROPY_VA": 0x20, "NX_COMPAT": 0x100}
 KIT_FILES = ("schemas/levelzero-scenario.schema.json",
              "schemas/display-library-scenario.schema.json",
+             "sample_host.cpp", "sample_host.exe",
              "README.md", "LICENSE", "THIRD-PARTY-NOTICES.txt", "SHA256SUMS")
+# The sample host's time-outs: a scenario that ends does so long before the first; the second
+# is what ends a scenario that hangs, which must take no more than a second longer. A program
+# that the host ends gets the status ERROR_TIMEOUT.
+HOST_TIMEOUT_MS = 30000
+HUNG_TIMEOUT_MS = 2000
+HUNG_LATENESS_S = 1.0
+TIMED_OUT_STATUS = 1460
 GOLDEN_PY = os.path.join(os.path.dirname(os.path.abspath(__file__)), "golden.py")
 DEB_FILES = ("usr/bin/zeprobe", "usr/share/doc/zeprobe/changelog.gz",
              "usr/share/doc/zeprobe/copyright", "usr/share/doc/zeprobe/zeprobe-report.schema.json",
@@ -143,19 +162,33 @@ def golden_run_faults(expect, environment, command, wine):
             f"{result.stderr}"]
 
 
+def unpack_kit(scratch, product, kit, manifest):
+    """Unpacks both zips into scratch and copies each kit library's program from the product
+    beside the kit's libraries; returns the kit's folder."""
+    for archive in (product, kit):
+        with zipfile.ZipFile(archive) as package:
+            package.extractall(scratch)
+    kit_folder = os.path.join(scratch, top_folder(kit))
+    for library in kit_libraries(manifest):
+        shutil.copy(os.path.join(scratch, top_folder(product), library["program"]), kit_folder)
+    return kit_folder
+
+
+def hangs(scenario):
+    return scenario.get("hangs", False)
+
+
 def check_kit_runs(product, kit, manifest, source, winrun, wineprefix):
     wine = ["--wine", winrun, "--wineprefix", wineprefix]
     faults = []
     with tempfile.TemporaryDirectory() as scratch:
-        for archive in (product, kit):
-            with zipfile.ZipFile(archive) as package:
-                package.extractall(scratch)
-        kit_folder = os.path.join(scratch, top_folder(kit))
+        kit_folder = unpack_kit(scratch, product, kit, manifest)
         for library in kit_libraries(manifest):
-            program = shutil.copy(os.path.join(scratch, top_folder(product), library["program"]),
-                                  kit_folder)
+            program = os.path.join(kit_folder, library["program"])
             goldens = os.path.join(source, library["goldens"])
             for scenario in library["scenarios"]:
+                if hangs(scenario):
+                    continue
                 path = os.path.join(kit_folder, "scenarios", library["folder"],
                                     scenario["name"] + ".json")
                 faults += golden_run_faults(os.path.join(goldens, scenario["name"]),
@@ -165,6 +198,133 @@ def check_kit_runs(product, kit, manifest, source, winrun, wineprefix):
             # A kit library without its scenario variable never reports fake hardware.
             faults += golden_run_faults(os.path.join(goldens, "scenario_variable_not_set"), [],
                                         [program], wine)
+    return faults
+
+
+def host_printout(text):
+    """The sample host's printout read as (status, timed out, standard output, standard
+    error), or None when it is not in the sample host's format."""
+    head = re.match(rb"status: (\d+) \(0x[0-9A-F]{8}\)\ntimed out: (yes|no)\n", text)
+    if head is None:
+        return None
+    position, streams = head.end(), []
+    for name in (b"standard output", b"standard error"):
+        count = re.compile(re.escape(name) + rb": (\d+) bytes\n").match(text, position)
+        if count is None:
+            return None
+        position = count.end() + int(count.group(1))
+        streams.append(text[count.end():position])
+    return None if position != len(text) else (int(head.group(1)), head.group(2) == b"yes",
+                                               *streams)
+
+
+def run_sample_host(host, timeout_ms, command, environment, wineprefix):
+    """Runs the sample host under Wine; returns its printout (or None) and how long it took.
+    A host that does not end a minute after its time-out is ended."""
+    variables = dict(os.environ, WINEPREFIX=wineprefix, WINEDEBUG="-all",
+                     WINEDLLOVERRIDES="mscoree,mshtml=", **environment)
+    arguments = ["wine", host, str(timeout_ms), windows_path(command[0]), *command[1:]]
+    start = time.monotonic()
+    try:
+        result = subprocess.run(arguments, stdin=subprocess.DEVNULL, capture_output=True,
+                                env=variables, timeout=timeout_ms / 1000 + 60)
+    except subprocess.TimeoutExpired:
+        return None, time.monotonic() - start
+    return host_printout(result.stdout), time.monotonic() - start
+
+
+def live_processes(marker):
+    """Pids of the running processes (not the ended ones waiting to be reaped) whose command
+    line holds the marker."""
+    pids = []
+    for entry in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open(f"/proc/{entry}/cmdline", "rb") as handle:
+                command_line = handle.read()
+            with open(f"/proc/{entry}/stat", "rb") as handle:
+                state = handle.read().rpartition(b")")[2].split()[0]
+        except (OSError, IndexError):
+            continue
+        if marker.encode() in command_line and state != b"Z":
+            pids.append(int(entry))
+    return pids
+
+
+def leftover_faults(name, marker):
+    """Every process of the unpacked kit that still runs a second after the host has ended,
+    each then ended so that it holds up nothing else."""
+    deadline = time.monotonic() + 1
+    while live_processes(marker) and time.monotonic() < deadline:
+        time.sleep(0.1)
+    faults = []
+    for pid in live_processes(marker):
+        with open(f"/proc/{pid}/cmdline", "rb") as handle:
+            command_line = handle.read().replace(b"\0", b" ").decode(errors="replace")
+        faults.append(f"{name}: process {pid} ({command_line.strip()}) still runs after the "
+                      "sample host ended")
+        os.kill(pid, 9)
+    return faults
+
+
+def ending_run_faults(name, printout, golden):
+    """A scenario that ends: no time-out, and the golden status and streams (CR LF)."""
+    status, timed_out, output, errors = printout
+    if timed_out:
+        return [f"{name}: did not end within {HOST_TIMEOUT_MS} ms; the host ended it"]
+    faults = []
+    with open(golden + ".status", encoding="ascii") as handle:
+        expected_status = int(handle.read())
+    if status != expected_status:
+        faults.append(f"{name}: status {status}, not {expected_status}")
+    for suffix, stream, actual in (("stdout", "output", output), ("stderr", "error", errors)):
+        expected = expected_output(f"{golden}.{suffix}", crlf=True)
+        if not matches(expected, actual):
+            report_difference(suffix, expected, actual)
+            faults.append(f"{name}: standard {stream} differs from {golden}.{suffix}")
+    return faults
+
+
+def hung_run_faults(name, printout, elapsed, marker):
+    """A scenario that hangs: ended by the time-out, within a second of it, nothing left."""
+    faults = leftover_faults(name, marker)
+    if printout is None:
+        return faults
+    status, timed_out = printout[:2]
+    if not timed_out or status != TIMED_OUT_STATUS:
+        faults.append(f"{name}: ended with status {status}, timed out {timed_out}, not ended "
+                      f"by the time-out (status {TIMED_OUT_STATUS})")
+    if not HUNG_TIMEOUT_MS / 1000 <= elapsed <= HUNG_TIMEOUT_MS / 1000 + HUNG_LATENESS_S:
+        faults.append(f"{name}: the host took {elapsed:.2f} s with a time-out of "
+                      f"{HUNG_TIMEOUT_MS} ms")
+    return faults
+
+
+def check_kit_host_runs(product, kit, manifest, source, wineprefix):
+    faults = []
+    with tempfile.TemporaryDirectory(prefix="kit-host-runs-") as scratch:
+        kit_folder = unpack_kit(scratch, product, kit, manifest)
+        host = os.path.join(kit_folder, "sample_host.exe")
+        marker = os.path.basename(scratch)
+        for library in kit_libraries(manifest):
+            for scenario in library["scenarios"]:
+                name = f"{library['program']} {scenario['name']}"
+                path = os.path.join(kit_folder, "scenarios", library["folder"],
+                                    scenario["name"] + ".json")
+                command = [os.path.join(kit_folder, library["program"])]
+                command += scenario.get("arguments", [])
+                timeout_ms = HUNG_TIMEOUT_MS if hangs(scenario) else HOST_TIMEOUT_MS
+                printout, elapsed = run_sample_host(
+                    host, timeout_ms, command, {library["variable"]: windows_path(path)},
+                    wineprefix)
+                if printout is None:
+                    faults.append(f"{name}: the sample host printed nothing it should, or did "
+                                  f"not end ({elapsed:.1f} s)")
+                if hangs(scenario):
+                    faults += hung_run_faults(name, printout, elapsed, marker)
+                elif printout is not None:
+                    faults += ending_run_faults(
+                        name, printout, os.path.join(source, library["goldens"], scenario["name"]))
+                print(f"{name}: {elapsed:.2f} s")
     return faults
 
 
@@ -296,6 +456,7 @@ def check_rebuild(cmake, source, preset, first, second, *targets):
 
 CHECKS = {"folder": check_folder, "zip-contents": check_zip_contents,
           "kit-contents": check_kit_contents, "kit-runs": check_kit_runs,
+          "kit-host-runs": check_kit_host_runs,
           "zip-imports": check_zip_imports, "zip-hardening": check_zip_hardening,
           "zip-version": check_zip_version, "deb": check_deb, "lintian": check_lintian,
           "rebuild": check_rebuild}

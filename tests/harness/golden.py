@@ -104,6 +104,13 @@ def run(args, status_file):
     return stdout, stderr, status.encode() + b"\n"
 
 
+def expected_output(path, crlf):
+    """The golden file's bytes, with every LF as CR LF when the program writes Windows text."""
+    with open(path, "rb") as handle:
+        expected = handle.read()
+    return expected.replace(b"\n", b"\r\n") if crlf else expected
+
+
 def matches(expected, actual):
     pattern = b"[0-9]+".join(re.escape(part) for part in expected.split(LINE_TOKEN))
     return re.fullmatch(pattern, actual, re.DOTALL) is not None
@@ -144,10 +151,7 @@ def main():
             with open(path, "wb") as handle:
                 handle.write(actual_lf)
             continue
-        with open(path, "rb") as handle:
-            expected = handle.read()
-        if args.crlf and suffix != "status":
-            expected = expected.replace(b"\n", b"\r\n")
+        expected = expected_output(path, args.crlf and suffix != "status")
         if not matches(expected, actual):
             report_difference(suffix, expected, actual)
             failed = True
