@@ -12,7 +12,9 @@ second build gives the same bytes. Each check prints every fault it finds and fa
                                                   under Wine, the unpacked product programs
                                                   beside the unpacked kit's libraries give for
                                                   each kit scenario the suite's golden output,
-                                                  and without a scenario variable end with 86
+                                                  and without a scenario variable end with 86;
+                                                  unpacked in a folder whose name holds Cyrillic,
+                                                  CJK and accented letters and a space
     check_release.py zip-imports ZIP              each executable imports only system DLLs
     check_release.py zip-hardening ZIP            ASLR, high-entropy ASLR, DEP, relocations
     check_release.py zip-version ZIP VERSION      each executable's version resource
@@ -49,6 +51,7 @@ HARDENING = {"DYNAMIC_BASE": 0x40, "HIGH_ENTROPY_VA": 0x20, "NX_COMPAT": 0x100}
 KIT_FILES = ("schemas/levelzero-scenario.schema.json",
              "schemas/display-library-scenario.schema.json",
              "README.md", "LICENSE", "THIRD-PARTY-NOTICES.txt", "SHA256SUMS")
+UNICODE_FOLDER = "Приложение 测试 Café"
 GOLDEN_PY = os.path.join(os.path.dirname(os.path.abspath(__file__)), "golden.py")
 DEB_FILES = ("usr/bin/zeprobe", "usr/share/doc/zeprobe/changelog.gz",
              "usr/share/doc/zeprobe/copyright", "usr/share/doc/zeprobe/zeprobe-report.schema.json",
@@ -146,7 +149,10 @@ def golden_run_faults(expect, environment, command, wine):
 def check_kit_runs(product, kit, manifest, source, winrun, wineprefix):
     wine = ["--wine", winrun, "--wineprefix", wineprefix]
     faults = []
-    with tempfile.TemporaryDirectory() as scratch:
+    with tempfile.TemporaryDirectory() as temporary:
+        # Host authors unpack the kit under user folders in any language: the stand-ins must
+        # read a scenario path that holds characters outside every ANSI code page.
+        scratch = os.path.join(temporary, UNICODE_FOLDER)
         for archive in (product, kit):
             with zipfile.ZipFile(archive) as package:
                 package.extractall(scratch)
