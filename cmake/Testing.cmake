@@ -1,11 +1,12 @@
 # Test helpers shared by the three programs' test folders.
 #
 # add_golden_test(<name> EXPECT <prefix> [ENV <key=value>...] [WORKING_DIRECTORY <dir>]
-#                 [STDOUT <mode>] COMMAND <program> [<arg>...])
+#                 [STDOUT <mode>] [AT_LEAST <seconds>] COMMAND <program> [<arg>...])
 #   Runs the program once and compares standard output, standard error and exit status with
 #   <prefix>.stdout, <prefix>.stderr and <prefix>.status (see tests/harness/golden.py).
 #   STDOUT gives the program another standard output than a pipe: file, full (/dev/full),
-#   closed, or gone (a pipe whose reader has gone); see golden.py's --stdout.
+#   closed, or gone (a pipe whose reader has gone); see golden.py's --stdout. AT_LEAST fails a
+#   run that ends sooner: a scenario's scripted delays must hold the program.
 #   In the Windows build the program runs under Wine, through winrun for the full exit
 #   status, and CR LF line ends are expected.
 #
@@ -31,10 +32,14 @@ set(WINE_TEST_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 set(WINE_FIXTURE wine_session)
 
 function(add_golden_test name)
-  cmake_parse_arguments(PARSE_ARGV 1 GOLDEN "" "EXPECT;WORKING_DIRECTORY;STDOUT" "ENV;COMMAND")
+  cmake_parse_arguments(PARSE_ARGV 1 GOLDEN "" "EXPECT;WORKING_DIRECTORY;STDOUT;AT_LEAST"
+                        "ENV;COMMAND")
   set(options --expect ${GOLDEN_EXPECT})
   if(GOLDEN_STDOUT)
     list(APPEND options --stdout ${GOLDEN_STDOUT})
+  endif()
+  if(GOLDEN_AT_LEAST)
+    list(APPEND options --at-least ${GOLDEN_AT_LEAST})
   endif()
   foreach(item IN LISTS GOLDEN_ENV)
     list(APPEND options --env ${item})

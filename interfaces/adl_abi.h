@@ -117,6 +117,7 @@ inline constexpr int ADL_OK_WARNING = 1;
 inline constexpr int ADL_ERR_INVALID_ADL_IDX = -5;
 inline constexpr int ADL_ERR_NOT_SUPPORTED = -8;
 inline constexpr int ADL_ERR_NULL_POINTER = -9;
+inline constexpr int ADL_ERR_INVALID_CALLBACK = -11;
 inline constexpr int ADL_ERR_NOT_INIT = -2;
 
 inline constexpr int ADL_DL_FANCTRL_SPEED_TYPE_PERCENT = 1;

@@ -1,8 +1,10 @@
 #include "scenario_reading.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 
 namespace simulated {
 
@@ -67,6 +69,19 @@ std::string bytesValue(const Json& value, const std::string& place) {
   }
   const std::string hexPlace = member(place, "hex");
   return bytesFromHex(textValue(value["hex"], hexPlace), hexPlace);
+}
+
+Delay delayValue(const Json& value, const std::string& place) {
+  if (!value.is_object()) return {integerValue<std::uint32_t>(value, place), 0};
+  requireObject(value, place, {"milliseconds", "call"});
+  if (!value.contains("milliseconds")) fail(member(place, "milliseconds"), "missing");
+  return {integerField<std::uint32_t>(value, "milliseconds", place),
+          integerField<std::uint32_t>(value, "call", place)};
+}
+
+void waitOut(const std::optional<Delay>& delay, std::uint32_t callNumber) {
+  if (!delay || (delay->onCall != 0 && delay->onCall != callNumber)) return;
+  std::this_thread::sleep_for(std::chrono::milliseconds(delay->milliseconds));
 }
 
 void endBrokenSetUp(std::string_view library, std::string_view message) {

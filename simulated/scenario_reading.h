@@ -4,8 +4,11 @@
 // scenario.adapters[0].memory.size.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <initializer_list>
 #include <limits>
@@ -17,6 +20,8 @@
 #include <string_view>
 #include <utility>
 #include <vector>
+
+#include "environment.h"
 
 namespace simulated {
 
@@ -40,9 +45,11 @@ class ScenarioError : public std::runtime_error {
 std::string member(const std::string& place, std::string_view key);
 std::string element(const std::string& place, std::size_t index);
 
-// The file's bytes, or nothing when it cannot be opened.
+// The file's bytes, or nothing when it cannot be opened. The path is UTF-8, so that on Windows
+// a file whose path holds any character opens (through its UTF-16 name).
 inline std::optional<std::string> readWholeFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
+  const std::u8string utf8Path(path.begin(), path.end());
+  std::ifstream file(std::filesystem::path(utf8Path), std::ios::binary);
   if (!file) return std::nullopt;
   std::ostringstream text;
   text << file.rdbuf();
@@ -53,6 +60,19 @@ inline std::optional<std::string> readWholeFile(const std::string& path) {
 // file that cannot be opened, is a fault at the root.
 Json parseDocument(const std::string& text);
 Json readDocument(const std::string& path);
+
+// Each member of the object under the key, read by read(key, value, place); nothing when the
+// object lacks the key.
+template <typename Read>
+void readMembers(const Json& object, std::string_view key, const std::string& place, Read read) {
+  const auto found = object.find(key);
+  if (found == object.end()) return;
+  const std::string membersPlace = member(place, key);
+  if (!found->is_object()) fail(membersPlace, "expected an object");
+  for (const auto& item : found->items()) {
+    read(item.key(), item.value(), member(membersPlace, item.key()));
+  }
+}
 
 // The value must be an object whose keys are all among the known ones, so that a misspelt key
 // is an error instead of a silently ignored setting.
@@ -123,6 +143,27 @@ auto listField(const Json& object, std::string_view key, const std::string& plac
   return items;
 }
 
+// A scripted delay: the call waits `milliseconds` before it answers, on every call or only on
+// the `onCall`-th one (counted from 1), as a slow or hung device would.
+struct Delay {
+  std::uint32_t milliseconds;
+  std::uint32_t onCall;  // 0: every call
+};
+
+// A delay in milliseconds for every call, or {"milliseconds": N, "call": K} for the K-th call
+// only: the form of a scripted failure.
+Delay delayValue(const Json& value, const std::string& place);
+
+// Waits out the delay when it applies to the call with this number.
+void waitOut(const std::optional<Delay>& delay, std::uint32_t callNumber);
+
+// True when each of the size bytes at start is zero: an output that a program hands over must
+// come zeroed.
+inline bool bytesZeroed(const void* start, std::size_t size) {
+  const auto* bytes = static_cast<const unsigned char*>(start);
+  return std::all_of(bytes, bytes + size, [](unsigned char byte) { return byte == 0; });
+}
+
 // Exit status of a process whose test set-up is broken: never that of a program's result.
 inline constexpr int kBrokenSetUpStatus = 86;
 
@@ -143,6 +184,17 @@ auto readScenarioOrEnd(std::string_view library, Read read) -> decltype(read()) 
   } catch (const ScenarioError& error) {
     endOnBadScenario(library, error);
   }
+}
+
+// The scenario of the file that the environment variable names, read by load(path); an unset
+// variable, like any ScenarioError, ends the process (endOnBadScenario).
+template <typename Load>
+auto readConfiguredScenario(std::string_view library, const char* variable, Load load) {
+  return readScenarioOrEnd(library, [&] {
+    const std::optional<std::string> path = environmentValue(variable);
+    if (!path || path->empty()) fail(kScenarioRoot, std::string(variable) + " is not set");
+    return load(*path);
+  });
 }
 
 }  // namespace simulated

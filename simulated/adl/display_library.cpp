@@ -1,11 +1,12 @@
 // The simulated display library: the context-based entry points of
 // interfaces/adl_entry_points.inc, answering from the scenario file named by ADL_SIM_SCENARIO
-// (read when the context is created) and recording every call in the trace. A scenario that
-// cannot be read, or a program that loaded the library without preparing its process
-// (error_dialogs.h), ends the process at once (simulated::endBrokenSetUp), so a broken test
-// set-up never passes for a result.
+// (read when the context is created), recording every call in the trace and waiting out the
+// delay that the scenario scripts for it. A scenario that cannot be read, or a program that
+// loaded the library without preparing its process (error_dialogs.h), ends the process at once
+// (simulated::endBrokenSetUp), so a broken test set-up never passes for a result.
 #include <algorithm>
-#include <cstdlib>
+#include <array>
+#include <cstdint>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -39,21 +40,12 @@ int contextToken = 0;
 // Between a successful ADL2_Main_Control_Create and ADL2_Main_Control_Destroy; every other
 // call fails with ADL_ERR_NOT_INIT outside that span.
 bool contextLive = false;
-
-Scenario readConfiguredScenario() {
-  return readScenarioOrEnd(kLibraryName, [] {
-    const char* path = std::getenv("ADL_SIM_SCENARIO");
-    if (!path || !*path) fail(kScenarioRoot, "ADL_SIM_SCENARIO is not set");
-    return loadScenarioFile(path);
-  });
-}
+// The number of calls of each entry point so far, by EntryPoint.
+std::array<std::uint32_t, kEntryPointCount> calls{};
 
 template <typename Record>
 const char* zeroedFlag(const Record* record, std::size_t count = 1) {
-  const auto* bytes = reinterpret_cast<const unsigned char*>(record);
-  const bool zeroed = std::all_of(bytes, bytes + count * sizeof(Record),
-                                  [](unsigned char byte) { return byte == 0; });
-  return zeroed ? "zeroed=yes" : "zeroed=no";
+  return bytesZeroed(record, count * sizeof(Record)) ? "zeroed=yes" : "zeroed=no";
 }
 
 std::string adapterArgument(int adapterIndex) {
@@ -69,11 +61,26 @@ AdapterScenario* findAdapter(int adapterIndex) {
   return nullptr;
 }
 
-// Common shape of a per-adapter query: trace, look the adapter up, check the output
-// pointer, and let fill copy the scenario's reply.
-template <typename Fill>
-int answerForAdapter(const std::string& traceText, int adapterIndex, bool outputsGiven, Fill fill) {
+// Counts a call of the entry point and waits out the delay that the scenario scripts for it.
+// Before the scenario is read (a call before the context is created) nothing is scripted.
+void waitOutScriptedDelay(EntryPoint entryPoint) {
+  if (!scenario) return;
+  const auto index = static_cast<std::size_t>(entryPoint);
+  waitOut(scenario->delays[index], ++calls[index]);
+}
+
+// What every entry point does first: record the call in the trace, then wait out its delay.
+void enter(EntryPoint entryPoint, const std::string& traceText) {
   traceLine(traceText);
+  waitOutScriptedDelay(entryPoint);
+}
+
+// Common shape of a per-adapter query: enter, look the adapter up, check the output pointer,
+// and let fill copy the scenario's reply.
+template <typename Fill>
+int answerForAdapter(EntryPoint entryPoint, const std::string& traceText, int adapterIndex,
+                     bool outputsGiven, Fill fill) {
+  enter(entryPoint, traceText);
   if (!contextLive) return adl::ADL_ERR_NOT_INIT;
   if (!outputsGiven) return adl::ADL_ERR_NULL_POINTER;
   AdapterScenario* adapter = findAdapter(adapterIndex);
@@ -109,9 +116,13 @@ int ADL2_Main_Control_Create(adl::MallocCallback callback, int enumConnectedAdap
   if (const char* problem = simulated::errorDialogsLeftOn()) {
     simulated::endBrokenSetUp(kLibraryName, problem);
   }
-  if (!scenario) scenario = readConfiguredScenario();
+  if (!scenario) {
+    scenario =
+        simulated::readConfiguredScenario(kLibraryName, "ADL_SIM_SCENARIO", loadScenarioFile);
+  }
+  waitOutScriptedDelay(EntryPoint::ADL2_Main_Control_Create);
   installFreeWatch();
-  if (!callback) return -11;  // ADL_ERR_INVALID_CALLBACK
+  if (!callback) return adl::ADL_ERR_INVALID_CALLBACK;
   if (!context) return adl::ADL_ERR_NULL_POINTER;
   programAlloc = callback;
   if (adl::ADL_OK <= scenario->createResult && scenario->createResult <= adl::ADL_OK_WARNING) {
@@ -122,14 +133,16 @@ int ADL2_Main_Control_Create(adl::MallocCallback callback, int enumConnectedAdap
 }
 
 int ADL2_Main_Control_Destroy(adl::Context context) {
-  traceLine(std::string("ADL2_Main_Control_Destroy(") +
+  enter(EntryPoint::ADL2_Main_Control_Destroy,
+        std::string("ADL2_Main_Control_Destroy(") +
             (context == &contextToken ? "context" : "unknown context") + ")");
   contextLive = false;
   return adl::ADL_OK;
 }
 
 int ADL2_Graphics_VersionsX2_Get(adl::Context, adl::ADLVersionsInfoX2* versions) {
-  traceLine(std::string("ADL2_Graphics_VersionsX2_Get(") + zeroedFlag(versions) + ")");
+  enter(EntryPoint::ADL2_Graphics_VersionsX2_Get,
+        std::string("ADL2_Graphics_VersionsX2_Get(") + zeroedFlag(versions) + ")");
   if (!contextLive) return adl::ADL_ERR_NOT_INIT;
   if (!versions) return adl::ADL_ERR_NULL_POINTER;
   *versions = scenario->versions;
@@ -137,7 +150,8 @@ int ADL2_Graphics_VersionsX2_Get(adl::Context, adl::ADLVersionsInfoX2* versions)
 }
 
 int ADL2_Adapter_NumberOfAdapters_Get(adl::Context, int* count) {
-  traceLine("ADL2_Adapter_NumberOfAdapters_Get(preset=" +
+  enter(EntryPoint::ADL2_Adapter_NumberOfAdapters_Get,
+        "ADL2_Adapter_NumberOfAdapters_Get(preset=" +
             (count ? std::to_string(*count) : std::string("null")) + ")");
   if (!contextLive) return adl::ADL_ERR_NOT_INIT;
   if (!count) return adl::ADL_ERR_NULL_POINTER;
@@ -151,7 +165,8 @@ int ADL2_Adapter_AdapterInfo_Get(adl::Context, adl::AdapterInfo* adapters, int i
                            : 0;
   // Only the records the library may fill are checked, so a huge buffer costs no time.
   const std::size_t checked = std::min(capacity, kMaximumAdapters);
-  traceLine("ADL2_Adapter_AdapterInfo_Get(bytes=" + std::to_string(inputSizeInBytes) + ", " +
+  enter(EntryPoint::ADL2_Adapter_AdapterInfo_Get,
+        "ADL2_Adapter_AdapterInfo_Get(bytes=" + std::to_string(inputSizeInBytes) + ", " +
             (adapters ? zeroedFlag(adapters, checked) : "null") + ")");
   if (!contextLive) return adl::ADL_ERR_NOT_INIT;
   if (!adapters) return adl::ADL_ERR_NULL_POINTER;
@@ -161,7 +176,8 @@ int ADL2_Adapter_AdapterInfo_Get(adl::Context, adl::AdapterInfo* adapters, int i
 }
 
 int ADL2_Adapter_MemoryInfo_Get(adl::Context, int adapterIndex, adl::ADLMemoryInfo* memory) {
-  return answerForAdapter("ADL2_Adapter_MemoryInfo_Get(" + adapterArgument(adapterIndex) + ", " +
+  return answerForAdapter(EntryPoint::ADL2_Adapter_MemoryInfo_Get,
+                          "ADL2_Adapter_MemoryInfo_Get(" + adapterArgument(adapterIndex) + ", " +
                               (memory ? zeroedFlag(memory) : "null") + ")",
                           adapterIndex, memory != nullptr, [&](const AdapterScenario& adapter) {
                             *memory = adapter.memory.memory;
@@ -170,7 +186,8 @@ int ADL2_Adapter_MemoryInfo_Get(adl::Context, int adapterIndex, adl::ADLMemoryIn
 }
 
 int ADL2_Adapter_VideoBiosInfo_Get(adl::Context, int adapterIndex, adl::ADLBiosInfo* bios) {
-  return answerForAdapter("ADL2_Adapter_VideoBiosInfo_Get(" + adapterArgument(adapterIndex) + ", " +
+  return answerForAdapter(EntryPoint::ADL2_Adapter_VideoBiosInfo_Get,
+                          "ADL2_Adapter_VideoBiosInfo_Get(" + adapterArgument(adapterIndex) + ", " +
                               (bios ? zeroedFlag(bios) : "null") + ")",
                           adapterIndex, bios != nullptr, [&](const AdapterScenario& adapter) {
                             *bios = adapter.bios.bios;
@@ -181,7 +198,8 @@ int ADL2_Adapter_VideoBiosInfo_Get(adl::Context, int adapterIndex, adl::ADLBiosI
 int ADL2_Overdrive_Caps(adl::Context, int adapterIndex, int* supported, int* enabled,
                         int* version) {
   const bool given = supported && enabled && version;
-  return answerForAdapter("ADL2_Overdrive_Caps(" + adapterArgument(adapterIndex) + ", presets=" +
+  return answerForAdapter(EntryPoint::ADL2_Overdrive_Caps,
+                          "ADL2_Overdrive_Caps(" + adapterArgument(adapterIndex) + ", presets=" +
                               (given ? std::to_string(*supported) + "/" + std::to_string(*enabled) +
                                            "/" + std::to_string(*version)
                                      : std::string("null")) +
@@ -197,6 +215,7 @@ int ADL2_Overdrive_Caps(adl::Context, int adapterIndex, int* supported, int* ena
 int ADL2_Overdrive5_Temperature_Get(adl::Context, int adapterIndex, int thermalControllerIndex,
                                     adl::ADLTemperature* temperature) {
   return answerForAdapter(
+      EntryPoint::ADL2_Overdrive5_Temperature_Get,
       "ADL2_Overdrive5_Temperature_Get(" + adapterArgument(adapterIndex) +
           ", controller=" + std::to_string(thermalControllerIndex) + ", size=" +
           (temperature ? std::to_string(temperature->iSize) : std::string("null")) + ")",
@@ -208,7 +227,8 @@ int ADL2_Overdrive5_Temperature_Get(adl::Context, int adapterIndex, int thermalC
 
 int ADL2_Overdrive5_FanSpeed_Get(adl::Context, int adapterIndex, int thermalControllerIndex,
                                  adl::ADLFanSpeedValue* fanSpeed) {
-  return answerForAdapter("ADL2_Overdrive5_FanSpeed_Get(" + adapterArgument(adapterIndex) +
+  return answerForAdapter(EntryPoint::ADL2_Overdrive5_FanSpeed_Get,
+                          "ADL2_Overdrive5_FanSpeed_Get(" + adapterArgument(adapterIndex) +
                               ", controller=" + std::to_string(thermalControllerIndex) +
                               (fanSpeed ? ", type=" + std::to_string(fanSpeed->iSpeedType) +
                                               ", size=" + std::to_string(fanSpeed->iSize) +
@@ -226,13 +246,15 @@ int ADL2_Overdrive5_FanSpeed_Get(adl::Context, int adapterIndex, int thermalCont
 }
 
 int ADL2_Overdrive5_FanSpeedInfo_Get(adl::Context, int adapterIndex, int, void*) {
-  traceLine("ADL2_Overdrive5_FanSpeedInfo_Get(" + adapterArgument(adapterIndex) + ")");
+  enter(EntryPoint::ADL2_Overdrive5_FanSpeedInfo_Get,
+        "ADL2_Overdrive5_FanSpeedInfo_Get(" + adapterArgument(adapterIndex) + ")");
   return adl::ADL_ERR_NOT_SUPPORTED;
 }
 
 int ADL2_Overdrive5_CurrentActivity_Get(adl::Context, int adapterIndex,
                                         adl::ADLPMActivity* activity) {
-  return answerForAdapter("ADL2_Overdrive5_CurrentActivity_Get(" + adapterArgument(adapterIndex) +
+  return answerForAdapter(EntryPoint::ADL2_Overdrive5_CurrentActivity_Get,
+                          "ADL2_Overdrive5_CurrentActivity_Get(" + adapterArgument(adapterIndex) +
                               ", " + (activity ? zeroedFlag(activity) : "null") + ")",
                           adapterIndex, activity != nullptr, [&](const AdapterScenario& adapter) {
                             *activity = adapter.activity.activity;
@@ -241,7 +263,8 @@ int ADL2_Overdrive5_CurrentActivity_Get(adl::Context, int adapterIndex,
 }
 
 int ADL2_Overdrive6_CurrentPower_Get(adl::Context, int adapterIndex, int powerType, int* value) {
-  return answerForAdapter("ADL2_Overdrive6_CurrentPower_Get(" + adapterArgument(adapterIndex) +
+  return answerForAdapter(EntryPoint::ADL2_Overdrive6_CurrentPower_Get,
+                          "ADL2_Overdrive6_CurrentPower_Get(" + adapterArgument(adapterIndex) +
                               ", type=" + std::to_string(powerType) + ")",
                           adapterIndex, value != nullptr, [&](const AdapterScenario& adapter) {
                             *value = adapter.power.value;
@@ -250,7 +273,8 @@ int ADL2_Overdrive6_CurrentPower_Get(adl::Context, int adapterIndex, int powerTy
 }
 
 int ADL2_New_QueryPMLogData_Get(adl::Context, int adapterIndex, adl::ADLPMLogDataOutput* data) {
-  return answerForAdapter("ADL2_New_QueryPMLogData_Get(" + adapterArgument(adapterIndex) + ", " +
+  return answerForAdapter(EntryPoint::ADL2_New_QueryPMLogData_Get,
+                          "ADL2_New_QueryPMLogData_Get(" + adapterArgument(adapterIndex) + ", " +
                               (data ? zeroedFlag(data) : "null") + ")",
                           adapterIndex, data != nullptr, [&](const AdapterScenario& adapter) {
                             *data = adapter.pmLog.data;
@@ -262,6 +286,7 @@ int ADL2_Overdrive8_Init_SettingX2_Get(adl::Context, int adapterIndex, int* capa
                                        int* numberOfFeatures, adl::ADLOD8SingleInitSetting** list) {
   const bool given = capabilities && numberOfFeatures && list;
   return answerForAdapter(
+      EntryPoint::ADL2_Overdrive8_Init_SettingX2_Get,
       "ADL2_Overdrive8_Init_SettingX2_Get(" + adapterArgument(adapterIndex) +
           (given ? ", feature_count_preset=" + std::to_string(*numberOfFeatures) +
                        ", list_preset=" + (*list ? "set" : "null")
@@ -278,12 +303,14 @@ int ADL2_Overdrive8_Init_SettingX2_Get(adl::Context, int adapterIndex, int* capa
 }
 
 int ADL2_Overdrive8_Init_Setting_Get(adl::Context, int adapterIndex, void*) {
-  traceLine("ADL2_Overdrive8_Init_Setting_Get(" + adapterArgument(adapterIndex) + ")");
+  enter(EntryPoint::ADL2_Overdrive8_Init_Setting_Get,
+        "ADL2_Overdrive8_Init_Setting_Get(" + adapterArgument(adapterIndex) + ")");
   return adl::ADL_ERR_NOT_SUPPORTED;
 }
 
 int ADL2_GPUVMPageSize_Info_Set(adl::Context, int adapterIndex, int pageSizeType) {
-  return answerForAdapter("ADL2_GPUVMPageSize_Info_Set(" + adapterArgument(adapterIndex) +
+  return answerForAdapter(EntryPoint::ADL2_GPUVMPageSize_Info_Set,
+                          "ADL2_GPUVMPageSize_Info_Set(" + adapterArgument(adapterIndex) +
                               ", page_size=" + std::to_string(pageSizeType) + ")",
                           adapterIndex, true,
                           [](const AdapterScenario& adapter) { return adapter.pageSize.result; });
@@ -291,7 +318,8 @@ int ADL2_GPUVMPageSize_Info_Set(adl::Context, int adapterIndex, int pageSizeType
 
 int ADL2_Adapter_ASICFamilyType_Get(adl::Context, int adapterIndex, int* asicTypes, int* valids) {
   const bool given = asicTypes && valids;
-  return answerForAdapter("ADL2_Adapter_ASICFamilyType_Get(" + adapterArgument(adapterIndex) +
+  return answerForAdapter(EntryPoint::ADL2_Adapter_ASICFamilyType_Get,
+                          "ADL2_Adapter_ASICFamilyType_Get(" + adapterArgument(adapterIndex) +
                               ", presets=" +
                               (given ? std::to_string(*asicTypes) + "/" + std::to_string(*valids)
                                      : std::string("null")) +

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <string_view>
 #include <utility>
 
@@ -81,20 +82,17 @@ void readOverdriveCaps(const Json& group, AdapterScenario& adapter, const std::s
 template <typename Read>
 void readNumberedItems(const Json& group, std::string_view key, std::size_t maximum,
                        const char* what, const std::string& place, Read read) {
-  const auto found = group.find(key);
-  if (found == group.end()) return;
-  const std::string itemsPlace = member(place, key);
-  if (!found->is_object()) fail(itemsPlace, "expected an object");
-  for (const auto& item : found->items()) {
-    const std::string itemPlace = member(itemsPlace, item.key());
-    const Json number = Json::parse(item.key(), nullptr, false);
-    if (!number.is_number_integer() || !std::in_range<std::size_t>(number.get<std::int64_t>()) ||
-        number.get<std::size_t>() > maximum) {
-      fail(itemPlace, std::string("expected ") + what + " from 0 to " + std::to_string(maximum) +
-                          " as the key");
-    }
-    read(number.get<std::size_t>(), item.value(), itemPlace);
-  }
+  readMembers(group, key, place,
+              [&](const std::string& name, const Json& value, const std::string& itemPlace) {
+                const Json number = Json::parse(name, nullptr, false);
+                if (!number.is_number_integer() ||
+                    !std::in_range<std::size_t>(number.get<std::int64_t>()) ||
+                    number.get<std::size_t>() > maximum) {
+                  fail(itemPlace, std::string("expected ") + what + " from 0 to " +
+                                      std::to_string(maximum) + " as the key");
+                }
+                read(number.get<std::size_t>(), value, itemPlace);
+              });
 }
 
 void readPMLog(const Json& group, AdapterScenario& adapter, const std::string& place) {
@@ -210,12 +208,27 @@ int resultGroup(const Json& root, std::string_view key, int fallback) {
   return resultField(*found, place);
 }
 
+// The delays of "delay", keyed by entry point name.
+void readDelays(const Json& root, Scenario& scenario) {
+  readMembers(root, "delay", kScenarioRoot,
+              [&](const std::string& name, const Json& value, const std::string& place) {
+                const auto* named =
+                    std::find(std::begin(kEntryPointNames), std::end(kEntryPointNames), name);
+                if (named == std::end(kEntryPointNames))
+                  fail(place, "not an entry point of the library");
+                scenario.delays[static_cast<std::size_t>(named - std::begin(kEntryPointNames))] =
+                    delayValue(value, place);
+              });
+}
+
 }  // namespace
 
 Scenario readScenario(const Json& root) {
-  requireObject(root, kScenarioRoot,
-                {"description", "create", "versions", "adapter_count", "adapter_info", "adapters"});
+  requireObject(
+      root, kScenarioRoot,
+      {"description", "delay", "create", "versions", "adapter_count", "adapter_info", "adapters"});
   Scenario scenario;
+  readDelays(root, scenario);
   scenario.adapters = listField(root, "adapters", kScenarioRoot, kMaximumAdapters, readAdapter);
   scenario.createResult = resultGroup(root, "create", adl::ADL_OK);
   if (root.contains("versions")) {

@@ -2,13 +2,32 @@
 // the records it fills in, read from a JSON scenario file.
 #pragma once
 
+#include <array>
+#include <iterator>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "adl_abi.h"
 #include "scenario_reading.h"
 
 namespace simulated::display_library {
+
+// The library's entry points, in the order of the list; scripted delays are kept by them.
+enum class EntryPoint {
+#define ADL_ENTRY_POINT(name, parameters) name,
+#include "adl_entry_points.inc"
+#undef ADL_ENTRY_POINT
+};
+
+// The entry points' names, in the order of EntryPoint.
+inline constexpr std::string_view kEntryPointNames[] = {
+#define ADL_ENTRY_POINT(name, parameters) #name,
+#include "adl_entry_points.inc"
+#undef ADL_ENTRY_POINT
+};
+constexpr std::size_t kEntryPointCount = std::size(kEntryPointNames);
 
 // Result of an entry point whose scenario group is absent.
 inline constexpr int kResultWhenAbsent = adl::ADL_ERR_NOT_SUPPORTED;
@@ -82,6 +101,8 @@ struct AdapterScenario {
 };
 
 struct Scenario {
+  // The delay that each entry point waits out before it answers, by EntryPoint.
+  std::array<std::optional<Delay>, kEntryPointCount> delays{};
   int createResult = adl::ADL_OK;
   int versionsResult = kResultWhenAbsent;
   adl::ADLVersionsInfoX2 versions{};

@@ -1,23 +1,15 @@
 // Linux face of the simulation: a Level Zero driver library. The loader fills its dispatch
 // tables through these getters, all of which it requires. Each table's slots for the functions
 // of interfaces/level_zero_calls.inc point to the engine; every other slot is left empty.
+#include <level_zero/ze_api.h>
 #include <level_zero/ze_ddi.h>
+#include <level_zero/zes_api.h>
 #include <level_zero/zes_ddi.h>
 #include <level_zero/zet_ddi.h>
 
-#include <cstdlib>
 #include <type_traits>
 
-#include "engine.h"
-
 namespace simulated::levelzero {
-
-std::optional<std::string> environmentValue(const char* name) {
-  const char* value = std::getenv(name);
-  if (value == nullptr) return std::nullopt;
-  return std::string(value);
-}
-
 namespace {
 
 // Sets the slots of the table that serve a function of level_zero_calls.inc.

@@ -1,11 +1,26 @@
-#include "engine.h"
+// The simulation answers the Level Zero functions of interfaces/level_zero_calls.inc, defined
+// here under the vendor's own names and signatures (as declared by ze_api.h and
+// zes_api.h). The Linux face puts them into the loader's dispatch tables and keeps them out of
+// its exports; on Windows, where the headers declare them dllexport, they are the exports of
+// the stand-in ze_loader.dll.
+//
+// zeInit loads the scenario named by ZE_SIM_SCENARIO and, like a real driver, enables the
+// Sysman functions only when ZES_ENABLE_SYSMAN is "1" at that moment. A scenario that cannot
+// be loaded is reported on standard error ("simulated Level Zero driver: bad scenario: ...")
+// and ends the process with status 86. Each call first waits out the delay that the scenario
+// scripts for it, if any, then returns its scripted failure, if any.
+//
+// Calls that break the interface's rules (zeInit flags other than 0, an output structure
+// without its own stype, with a pNext chain or not zeroed, energy readings less than 100 ms
+// apart) are reported on standard error and refused with ZE_RESULT_ERROR_INVALID_ARGUMENT.
+#include <level_zero/ze_api.h>
+#include <level_zero/zes_api.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
-#include <type_traits>
 #include <utility>
 
 #include "error_dialogs.h"
@@ -40,16 +55,6 @@ ze_result_t resultCode(std::uint32_t code) {
   return static_cast<ze_result_t>(code);
 }
 
-// A scenario that cannot be read ends the process (readScenarioOrEnd): a broken test set-up
-// must never pass for a result of the program.
-Scenario readConfiguredScenario() {
-  return readScenarioOrEnd(kLibraryName, [] {
-    const std::optional<std::string> path = environmentValue("ZE_SIM_SCENARIO");
-    if (!path) fail(kScenarioRoot, "ZE_SIM_SCENARIO is not set");
-    return loadScenarioFile(*path);
-  });
-}
-
 // A call that breaks the rules of the Level Zero interface: reported on standard error, so
 // that a golden run shows it, and answered with ZE_RESULT_ERROR_INVALID_ARGUMENT.
 ze_result_t refuse(Call call, const std::string& violation) {
@@ -62,9 +67,8 @@ ze_result_t refuse(Call call, const std::string& violation) {
 // True when every byte of the object is zero, apart from the `skipped` bytes at its start.
 template <typename Output>
 bool zeroedBeyond(const Output& output, std::size_t skipped) {
-  const auto* bytes = reinterpret_cast<const unsigned char*>(&output);
-  return std::all_of(bytes + skipped, bytes + sizeof output,
-                     [](unsigned char b) { return b == 0; });
+  return bytesZeroed(reinterpret_cast<const unsigned char*>(&output) + skipped,
+                     sizeof output - skipped);
 }
 
 // Runs one simulated call on an object: the checks a real driver makes, then the scripted
@@ -76,7 +80,7 @@ ze_result_t answer(Call call, Handle handle, bool sysman, Work work) {
   }
   if (handle == nullptr) return ZE_RESULT_ERROR_INVALID_NULL_HANDLE;
   Object& object = *objectOf<Object>(handle);
-  if (const auto injected = object.behaviour.injectedResult(call)) return resultCode(*injected);
+  if (const auto injected = object.behaviour.scriptedResult(call)) return resultCode(*injected);
   return work(object);
 }
 
@@ -163,10 +167,13 @@ ze_result_t ZE_APICALL zeInit(ze_init_flags_t flags) {
   }
   Session& current = session();
   if (!current.scenario) {
-    current.scenario = readConfiguredScenario();
-    current.sysmanEnabled = environmentValue("ZES_ENABLE_SYSMAN") == "1";
+    // A scenario that cannot be read ends the process: a broken test set-up must never pass
+    // for a result of the program.
+    current.scenario =
+        simulated::readConfiguredScenario(kLibraryName, "ZE_SIM_SCENARIO", loadScenarioFile);
+    current.sysmanEnabled = simulated::environmentValue("ZES_ENABLE_SYSMAN") == "1";
   }
-  if (const auto injected = current.scenario->behaviour.injectedResult(Call::zeInit)) {
+  if (const auto injected = current.scenario->behaviour.scriptedResult(Call::zeInit)) {
     return resultCode(*injected);
   }
   if (flags != 0) {

@@ -8,8 +8,9 @@
 
 namespace simulated::levelzero {
 
-std::optional<std::uint32_t> Behaviour::injectedResult(Call call) {
+std::optional<std::uint32_t> Behaviour::scriptedResult(Call call) {
   const std::uint32_t number = ++calls_[index(call)];
+  waitOut(delays_[index(call)], number);
   const std::optional<Fault>& fault = faults_[index(call)];
   if (!fault || (fault->onCall != 0 && fault->onCall != number)) return std::nullopt;
   return fault->result;
@@ -89,36 +90,35 @@ std::optional<std::uint32_t> optionalCount(const Json& object, std::string_view 
   return integerField<std::uint32_t>(object, key, place);
 }
 
-// Reads "fail" (faults by function name) and "counts" (enumeration counts by function name).
-Behaviour behaviourOf(const Json& object, const std::string& place, Calls faultable,
+// Reads "fail" (faults by function name), "delay" (delays by function name) and "counts"
+// (enumeration counts by function name).
+Behaviour behaviourOf(const Json& object, const std::string& place, Calls answered,
                       Calls enumerations = {}) {
   Behaviour behaviour;
-  if (const auto faults = object.find("fail"); faults != object.end()) {
-    const std::string faultsPlace = member(place, "fail");
-    if (!faults->is_object()) fail(faultsPlace, "expected an object");
-    for (const auto& item : faults->items()) {
-      const std::string itemPlace = member(faultsPlace, item.key());
-      behaviour.addFault(callNamed(item.key(), faultable, itemPlace),
-                         faultValue(item.value(), itemPlace));
-    }
-  }
-  if (const auto counts = object.find("counts"); counts != object.end()) {
-    const std::string countsPlace = member(place, "counts");
-    if (!counts->is_object()) fail(countsPlace, "expected an object");
-    for (const auto& item : counts->items()) {
-      const std::string itemPlace = member(countsPlace, item.key());
-      const Call call = callNamed(item.key(), enumerations, itemPlace);
-      requireObject(item.value(), itemPlace, {"reported", "filled"});
-      behaviour.setCounts(call, {optionalCount(item.value(), "reported", itemPlace),
-                                 optionalCount(item.value(), "filled", itemPlace)});
-    }
-  }
+  readMembers(object, "fail", place,
+              [&](const std::string& name, const Json& value, const std::string& itemPlace) {
+                behaviour.addFault(callNamed(name, answered, itemPlace),
+                                   faultValue(value, itemPlace));
+              });
+  readMembers(object, "delay", place,
+              [&](const std::string& name, const Json& value, const std::string& itemPlace) {
+                behaviour.addDelay(callNamed(name, answered, itemPlace),
+                                   delayValue(value, itemPlace));
+              });
+  readMembers(object, "counts", place,
+              [&](const std::string& name, const Json& value, const std::string& itemPlace) {
+                const Call call = callNamed(name, enumerations, itemPlace);
+                requireObject(value, itemPlace, {"reported", "filled"});
+                behaviour.setCounts(call, {optionalCount(value, "reported", itemPlace),
+                                           optionalCount(value, "filled", itemPlace)});
+              });
   return behaviour;
 }
 
 MemoryModule parseMemoryModule(const Json& value, const std::string& place) {
-  requireObject(value, place,
-                {"location", "physical_size", "bus_width", "num_channels", "size", "free", "fail"});
+  requireObject(
+      value, place,
+      {"location", "physical_size", "bus_width", "num_channels", "size", "free", "fail", "delay"});
   MemoryModule module{
       behaviourOf(value, place, {Call::zesMemoryGetProperties, Call::zesMemoryGetState}), {}, {}};
   module.properties.location = enumField<zes_mem_loc_t>(value, "location", place);
@@ -131,7 +131,7 @@ MemoryModule parseMemoryModule(const Json& value, const std::string& place) {
 }
 
 TemperatureSensor parseTemperatureSensor(const Json& value, const std::string& place) {
-  requireObject(value, place, {"type", "temperature", "fail"});
+  requireObject(value, place, {"type", "temperature", "fail", "delay"});
   TemperatureSensor sensor{
       behaviourOf(value, place, {Call::zesTemperatureGetProperties, Call::zesTemperatureGetState}),
       {},
@@ -141,7 +141,7 @@ TemperatureSensor parseTemperatureSensor(const Json& value, const std::string& p
 }
 
 FrequencyDomain parseFrequencyDomain(const Json& value, const std::string& place) {
-  requireObject(value, place, {"type", "actual", "fail"});
+  requireObject(value, place, {"type", "actual", "fail", "delay"});
   FrequencyDomain domain{
       behaviourOf(value, place, {Call::zesFrequencyGetProperties, Call::zesFrequencyGetState}),
       {},
@@ -160,7 +160,7 @@ zes_power_energy_counter_t parseEnergySample(const Json& value, const std::strin
 }
 
 PowerDomain parsePowerDomain(const Json& value, const std::string& place) {
-  requireObject(value, place, {"energy_samples", "fail"});
+  requireObject(value, place, {"energy_samples", "fail", "delay"});
   PowerDomain domain{behaviourOf(value, place, {Call::zesPowerGetEnergyCounter}),
                      listField(value, "energy_samples", place, parseEnergySample)};
   if (domain.samples.empty()) fail(member(place, "energy_samples"), "needs at least one sample");
@@ -168,7 +168,7 @@ PowerDomain parsePowerDomain(const Json& value, const std::string& place) {
 }
 
 Fan parseFan(const Json& value, const std::string& place) {
-  requireObject(value, place, {"speed", "fail"});
+  requireObject(value, place, {"speed", "fail", "delay"});
   return {behaviourOf(value, place, {Call::zesFanGetState}),
           integerField<std::int32_t>(value, "speed", place)};
 }
@@ -206,10 +206,10 @@ ze_pci_address_ext_t parsePciAddress(const Json& device, const std::string& devi
 }
 
 Device parseDevice(const Json& value, const std::string& place) {
-  requireObject(
-      value, place,
-      {"type", "name", "vendor_id", "device_id", "flags", "uuid", "pci_address", "memory_modules",
-       "temperature_sensors", "frequency_domains", "card_power_domain", "fans", "fail", "counts"});
+  requireObject(value, place,
+                {"type", "name", "vendor_id", "device_id", "flags", "uuid", "pci_address",
+                 "memory_modules", "temperature_sensors", "frequency_domains", "card_power_domain",
+                 "fans", "fail", "delay", "counts"});
   Device device{
       behaviourOf(value, place,
                   {Call::zeDeviceGetProperties, Call::zeDevicePciGetPropertiesExt,
@@ -270,7 +270,8 @@ std::uint32_t parseApiVersion(const Json& value, const std::string& place) {
 }
 
 Driver parseDriver(const Json& value, const std::string& place) {
-  requireObject(value, place, {"driver_version", "api_version", "devices", "fail", "counts"});
+  requireObject(value, place,
+                {"driver_version", "api_version", "devices", "fail", "delay", "counts"});
   Driver driver{
       behaviourOf(value, place,
                   {Call::zeDriverGetProperties, Call::zeDriverGetApiVersion, Call::zeDeviceGet},
@@ -284,7 +285,7 @@ Driver parseDriver(const Json& value, const std::string& place) {
 
 Scenario readScenario(const Json& document) {
   const std::string place = kScenarioRoot;
-  requireObject(document, place, {"description", "drivers", "fail", "counts"});
+  requireObject(document, place, {"description", "drivers", "fail", "delay", "counts"});
   return {behaviourOf(document, place, {Call::zeInit, Call::zeDriverGet}, {Call::zeDriverGet}),
           listField(document, "drivers", place, parseDriver)};
 }

@@ -59,19 +59,22 @@ struct ResolvedCounts {
   std::uint32_t filled;
 };
 
-// The faults, enumeration counts and call counters of one simulated object.
+// The faults, delays, enumeration counts and call counters of one simulated object.
 class Behaviour {
  public:
   void addFault(Call call, Fault fault) { faults_[index(call)] = fault; }
+  void addDelay(Call call, Delay delay) { delays_[index(call)] = delay; }
   void setCounts(Call call, EnumerationCounts counts) { counts_[index(call)] = counts; }
 
-  // Counts the call and returns the scripted result if this call is to fail.
-  std::optional<std::uint32_t> injectedResult(Call call);
+  // Counts the call, waits out its scripted delay, and returns the scripted result if this
+  // call is to fail.
+  std::optional<std::uint32_t> scriptedResult(Call call);
   ResolvedCounts countsFor(Call call, std::size_t available) const;
 
  private:
   static std::size_t index(Call call) { return static_cast<std::size_t>(call); }
   std::array<std::optional<Fault>, kCallCount> faults_{};
+  std::array<std::optional<Delay>, kCallCount> delays_{};
   std::array<EnumerationCounts, kCallCount> counts_{};
   std::array<std::uint32_t, kCallCount> calls_{};
 };

@@ -13,7 +13,9 @@ second build gives the same bytes. Each check prints every fault it finds and fa
                                                   beside the unpacked kit's libraries give for
                                                   each kit scenario that ends the suite's
                                                   golden output, and without a scenario
-                                                  variable end with 86
+                                                  variable end with 86; unpacked in a folder
+                                                  whose name holds Cyrillic, CJK and accented
+                                                  letters and a space
     check_release.py kit-host-runs ZIP KIT MANIFEST SOURCE WINEPREFIX
                                                   the same set-up, run by the kit's sample
                                                   host: each scenario that ends gives its
@@ -61,6 +63,7 @@ KIT_FILES = ("schemas/levelzero-scenario.schema.json",
              "schemas/display-library-scenario.schema.json",
              "sample_host.cpp", "sample_host.exe",
              "README.md", "LICENSE", "THIRD-PARTY-NOTICES.txt", "SHA256SUMS")
+UNICODE_FOLDER = "Приложение 测试 Café"
 # The sample host's time-outs: a scenario that ends does so long before the first; the second
 # is what ends a scenario that hangs, which must take no more than a second longer. A program
 # that the host ends gets the status ERROR_TIMEOUT.
@@ -162,9 +165,12 @@ def golden_run_faults(expect, environment, command, wine):
             f"{result.stderr}"]
 
 
-def unpack_kit(scratch, product, kit, manifest):
-    """Unpacks both zips into scratch and copies each kit library's program from the product
-    beside the kit's libraries; returns the kit's folder."""
+def unpack_kit(temporary, product, kit, manifest):
+    """Unpacks both zips into a folder of temporary and copies each kit library's program from
+    the product beside the kit's libraries; returns the kit's folder."""
+    # Host authors unpack the kit under user folders in any language: the stand-ins must read
+    # a scenario path that holds characters outside every ANSI code page.
+    scratch = os.path.join(temporary, UNICODE_FOLDER)
     for archive in (product, kit):
         with zipfile.ZipFile(archive) as package:
             package.extractall(scratch)
@@ -181,8 +187,8 @@ def hangs(scenario):
 def check_kit_runs(product, kit, manifest, source, winrun, wineprefix):
     wine = ["--wine", winrun, "--wineprefix", wineprefix]
     faults = []
-    with tempfile.TemporaryDirectory() as scratch:
-        kit_folder = unpack_kit(scratch, product, kit, manifest)
+    with tempfile.TemporaryDirectory() as temporary:
+        kit_folder = unpack_kit(temporary, product, kit, manifest)
         for library in kit_libraries(manifest):
             program = os.path.join(kit_folder, library["program"])
             goldens = os.path.join(source, library["goldens"])
@@ -220,14 +226,14 @@ def host_printout(text):
 
 def run_sample_host(host, timeout_ms, command, environment, wineprefix):
     """Runs the sample host under Wine; returns its printout (or None) and how long it took.
-    A host that does not end a minute after its time-out is ended."""
+    A host that has not ended 30 s after its time-out is ended."""
     variables = dict(os.environ, WINEPREFIX=wineprefix, WINEDEBUG="-all",
                      WINEDLLOVERRIDES="mscoree,mshtml=", **environment)
     arguments = ["wine", host, str(timeout_ms), windows_path(command[0]), *command[1:]]
     start = time.monotonic()
     try:
         result = subprocess.run(arguments, stdin=subprocess.DEVNULL, capture_output=True,
-                                env=variables, timeout=timeout_ms / 1000 + 60)
+                                env=variables, timeout=timeout_ms / 1000 + 30)
     except subprocess.TimeoutExpired:
         return None, time.monotonic() - start
     return host_printout(result.stdout), time.monotonic() - start

@@ -3,7 +3,8 @@
 byte for byte with the golden files PREFIX.stdout, PREFIX.stderr and PREFIX.status.
 
     golden.py --expect PREFIX [--crlf] [--env K=V]... [--wine WINRUN --wineprefix DIR]
-              [--timeout S] [--stdout pipe|file|full|closed|gone] -- PROGRAM [ARGS...]
+              [--timeout S] [--at-least S] [--stdout pipe|file|full|closed|gone]
+              -- PROGRAM [ARGS...]
 
 Golden files are stored with LF line ends; --crlf expects every LF as CR LF (Windows text
 mode). In an expected file the token {{LINE}} stands for any decimal number, for source line
@@ -15,6 +16,8 @@ that are absolute Unix paths are handed over as Windows paths on drive Z:.
 (the default) or a regular file, whose content is compared; or one the program cannot write
 to, where the expected standard output is empty: the full device /dev/full, a closed
 descriptor, or a pipe whose reader has gone before the program starts.
+--at-least S fails a run that ends in less than S seconds: a scenario that scripts a slow
+device must make the run wait.
 Set GOLDEN_UPDATE=1 to write the actual results into the golden files instead of comparing
 (review every such file by hand before committing it).
 """
@@ -25,6 +28,7 @@ import re
 import subprocess
 import sys
 import tempfile
+import time
 
 LINE_TOKEN = b"{{LINE}}"
 
@@ -42,6 +46,7 @@ def parse_args():
     parser.add_argument("--wineprefix")
     parser.add_argument("--cwd")
     parser.add_argument("--timeout", type=float, default=60.0)
+    parser.add_argument("--at-least", type=float, default=0.0)
     parser.add_argument("--stdout", choices=("pipe", "file", "full", "closed", "gone"),
                         default="pipe")
     parser.add_argument("command", nargs="+")
@@ -138,9 +143,13 @@ def run_program(args, scratch):
 
 def main():
     args = parse_args()
+    started = time.monotonic()
     with tempfile.TemporaryDirectory() as scratch:
         outputs = run_program(args, scratch)
-    failed = False
+    seconds = time.monotonic() - started
+    failed = seconds < args.at_least
+    if failed:
+        print(f"the run took {seconds:.2f} s, less than the scripted {args.at_least} s")
     for suffix, actual in zip(("stdout", "stderr", "status"), outputs):
         path = f"{args.expect}.{suffix}"
         if args.crlf and suffix != "status":

@@ -36,6 +36,10 @@ TEST(ParseScenario, GivenBrokenScenarios_WhenParsing_ThenEachIsRefusedWithItsPla
       {adapterWith(R"("od8_settings": {"entries": {"11": {"maximum": 1}}})"),
        "scenario.adapters[0].od8_settings.entries.11.maximum: unknown key"},
       {adapterWith(R"("power": {"watts": 1})"), "scenario.adapters[0].power.watts: unknown key"},
+      {R"({"delay": {"ADL2_Main_Control_Refresh": 1}})",
+       "scenario.delay.ADL2_Main_Control_Refresh: not an entry point of the library"},
+      {R"({"delay": {"ADL2_Overdrive_Caps": {"milliseconds": 1, "calls": 2}}})",
+       "scenario.delay.ADL2_Overdrive_Caps.calls: unknown key"},
   };
   for (const auto& [text, expectedProblem] : cases) {
     try {

@@ -1,13 +1,15 @@
 // Scenario files: every malformed one is refused with the place of the fault, and the forms
 // that exist for odd values (raw name bytes, non-finite numbers, scripted counts and faults on
-// the N-th call) arrive in the simulated machine as written.
+// the N-th call) arrive in the simulated machine as written; a scripted delay holds its call.
 #include "scenario.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace simulated::levelzero {
 namespace {
@@ -56,6 +58,12 @@ TEST(ParseScenario, GivenAMalformedScenario_WhenParsing_ThenTheErrorNamesThePlac
        "scenario.fail.zeDriverGet: a scripted failure cannot be ZE_RESULT_SUCCESS (0)"},
       {"fault without result", R"({"fail": {"zeInit": {"call": 2}}})",
        "scenario.fail.zeInit.result: missing"},
+      {"delay at the wrong level", R"({"delay": {"zesFanGetState": 10}})",
+       "scenario.delay.zesFanGetState: not a function that this object answers"},
+      {"delay without milliseconds", R"({"delay": {"zeInit": {"call": 2}}})",
+       "scenario.delay.zeInit.milliseconds: missing"},
+      {"negative delay", R"({"delay": {"zeInit": -1}})",
+       "scenario.delay.zeInit: expected an integer from 0 to 4294967295"},
       {"name longer than its field", oneDevice(R"("name": ")" + std::string(257, 'x') + R"(")"),
        "devices[0].name: longer than 256 bytes"},
       {"name neither text nor hex", oneDevice(R"("name": {"hex": "61", "text": "a"})"),
@@ -113,10 +121,27 @@ TEST(ParseScenario, GivenNonFiniteReadings_WhenParsing_ThenTheyArriveAsNanAndInf
 TEST(Behaviour, GivenAFaultOnTheSecondCall_WhenCalledThreeTimes_ThenOnlyTheSecondCallFails) {
   Scenario scenario = parseScenario(R"({"fail": {"zeDriverGet": {"result": -5, "call": 2}}})");
   Behaviour& behaviour = scenario.behaviour;
-  EXPECT_FALSE(behaviour.injectedResult(Call::zeDriverGet));
-  EXPECT_EQ(behaviour.injectedResult(Call::zeDriverGet), 0xfffffffbu);
-  EXPECT_FALSE(behaviour.injectedResult(Call::zeDriverGet));
-  EXPECT_FALSE(behaviour.injectedResult(Call::zeInit));
+  EXPECT_FALSE(behaviour.scriptedResult(Call::zeDriverGet));
+  EXPECT_EQ(behaviour.scriptedResult(Call::zeDriverGet), 0xfffffffbu);
+  EXPECT_FALSE(behaviour.scriptedResult(Call::zeDriverGet));
+  EXPECT_FALSE(behaviour.scriptedResult(Call::zeInit));
+}
+
+TEST(Behaviour, GivenADelayOnTheSecondCall_WhenCalledThreeTimes_ThenOnlyTheSecondCallWaits) {
+  using Clock = std::chrono::steady_clock;
+  Scenario scenario = parseScenario(R"({"delay": {"zeDriverGet": {"milliseconds": 300, "call": 2}},
+                                       "fail": {"zeDriverGet": {"result": 1, "call": 2}}})");
+  std::vector<Clock::duration> durations;
+  std::vector<bool> failed;
+  for (int call = 0; call < 3; ++call) {
+    const auto start = Clock::now();
+    failed.push_back(scenario.behaviour.scriptedResult(Call::zeDriverGet).has_value());
+    durations.push_back(Clock::now() - start);
+  }
+  EXPECT_LT(durations[0], std::chrono::milliseconds(300));
+  EXPECT_GE(durations[1], std::chrono::milliseconds(300));
+  EXPECT_LT(durations[2], std::chrono::milliseconds(300));
+  EXPECT_EQ(failed, (std::vector<bool>{false, true, false}));  // delayed, then failed
 }
 
 TEST(Behaviour, GivenScriptedCounts_WhenResolving_ThenReportedIsFreeAndFilledNeverExceedsTheList) {

@@ -1,0 +1,13 @@
+#include <cstdlib>
+
+#include "environment.h"
+
+namespace simulated {
+
+std::optional<std::string> environmentValue(const char* name) {
+  const char* value = std::getenv(name);
+  if (value == nullptr) return std::nullopt;
+  return std::string(value);
+}
+
+}  // namespace simulated

@@ -1,0 +1,34 @@
+#include <windows.h>
+
+#include <cstring>
+
+#include "environment.h"
+
+namespace simulated {
+namespace {
+
+std::string utf8Text(const std::wstring& text) {
+  if (text.empty()) return {};
+  const int length = static_cast<int>(text.size());
+  const int size =
+      WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+  std::string bytes(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), length, bytes.data(), size, nullptr, nullptr);
+  return bytes;
+}
+
+}  // namespace
+
+std::optional<std::string> environmentValue(const char* name) {
+  // Variable names here are ASCII, so each byte is one UTF-16 unit.
+  const std::wstring wideName(name, name + std::strlen(name));
+  const DWORD size = GetEnvironmentVariableW(wideName.c_str(), nullptr, 0);
+  if (size == 0) return std::nullopt;
+  std::wstring value(size, L'\0');
+  const DWORD length = GetEnvironmentVariableW(wideName.c_str(), value.data(), size);
+  if (length >= size) return std::nullopt;
+  value.resize(length);
+  return utf8Text(value);
+}
+
+}  // namespace simulated
