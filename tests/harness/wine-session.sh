@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Starts or stops the Wine session that the Windows tests share.
+# Starts or stops a Wine session of the Windows tests: the shared one, or one whose System32
+# holds the stand-in libraries.
 #
 #   wine-session.sh start PREFIX [LIBRARY...]
 #                                  create PREFIX if needed, copy the libraries into its
