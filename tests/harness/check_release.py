@@ -3,8 +3,10 @@
 second build gives the same bytes. Each check prints every fault it finds and fails with them.
 
     check_release.py folder FOLDER NAME...        the folder holds exactly these files
-    check_release.py zip-contents ZIP VERSION     exactly the release files, in name order;
-                                                  SHA256SUMS verifies
+    check_release.py zip-contents ZIP VERSION     exactly the release files, in name order,
+                                                  .exe and .dll 0755, other files 0644;
+                                                  SHA256SUMS verifies; the README holds the
+                                                  section of every program
     check_release.py kit-contents ZIP VERSION MANIFEST
                                                   the same of the simulated-hardware kit, whose
                                                   scenarios MANIFEST (simulated/kit.json) lists
@@ -40,6 +42,8 @@ import pefile
 from check_imports import unexpected_imports
 
 PROGRAMS = ("zeprobe.exe", "radprobe.exe", "pidctl.exe")
+# The product README's sections for host authors, one of them per program.
+README_SECTIONS = ("For host authors", "zeprobe", "radprobe", "pidctl")
 ZIP_FILES = PROGRAMS + (
     "schemas/zeprobe-report.schema.json", "schemas/radprobe-report.schema.json",
     "README.md", "LICENSE", "THIRD-PARTY-NOTICES.txt", "SHA256SUMS")
@@ -96,15 +100,28 @@ def checksum_faults(files):
     return faults
 
 
+def expected_mode(name):
+    """Folders, executables and libraries 0755, to be entered or run once unpacked on a Unix
+    system; other files 0644."""
+    return 0o755 if name.endswith(("/", ".exe", ".dll")) else 0o644
+
+
+def mode_faults(entries):
+    modes = {entry.filename: (entry.external_attr >> 16) & 0o777 for entry in entries}
+    return [f"{name}: mode {mode:o}, not {expected_mode(name):o}"
+            for name, mode in modes.items() if mode != expected_mode(name)]
+
+
 def contents_faults(archive, name, expected):
     """The archive is called name and holds exactly the expected files under its top folder,
-    in name order, with a SHA256SUMS that verifies."""
+    in name order, with the expected modes and a SHA256SUMS that verifies."""
     if os.path.basename(archive) != name:
         return [f"unexpected package name {os.path.basename(archive)}, not {name}"]
     with zipfile.ZipFile(archive) as package:
         names = package.namelist()
+        faults = mode_faults(package.infolist())
     top = top_folder(archive)
-    faults = [f"entry outside {top}: {name}" for name in names if not name.startswith(top)]
+    faults += [f"entry outside {top}: {name}" for name in names if not name.startswith(top)]
     if names != sorted(names):
         faults.append(f"entries not in name order: {names}")
     files = zip_files(archive)
@@ -117,8 +134,15 @@ def contents_faults(archive, name, expected):
     return faults + checksum_faults(files)
 
 
+def readme_faults(files):
+    headings = files.get("README.md", b"").decode("utf-8").splitlines()
+    return [f"README.md has no section {section!r}" for section in README_SECTIONS
+            if f"## {section}" not in headings]
+
+
 def check_zip_contents(archive, version):
-    return contents_faults(archive, f"console-gpu-helpers-{version}-win64.zip", ZIP_FILES)
+    return (contents_faults(archive, f"console-gpu-helpers-{version}-win64.zip", ZIP_FILES)
+            + readme_faults(zip_files(archive)))
 
 
 def kit_libraries(manifest):
