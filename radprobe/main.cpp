@@ -55,10 +55,10 @@ void writeDocumentHead(std::ostream& out, adl::Context context) {
   out << "{" << common::endLine << "  \"driver\":" << common::endLine << "  {" << common::endLine;
   adl::ADLVersionsInfoX2 versions{};
   if (adlSucceeded(adlApi.ADL2_Graphics_VersionsX2_Get(context, &versions))) {
-    const auto crimson = fieldText(versions.strCrimsonVersion);
-    const auto version = crimson.empty() ? fieldText(versions.strCatalystVersion) : crimson;
+    const auto crimson = common::fieldText(versions.strCrimsonVersion);
+    const auto version = crimson.empty() ? common::fieldText(versions.strCatalystVersion) : crimson;
     out << "    \"version\": \"" << escapeJsonString(version) << "\"," << common::endLine;
-    out << "    \"build\": \"" << escapeJsonString(fieldText(versions.strDriverVer)) << '"'
+    out << "    \"build\": \"" << escapeJsonString(common::fieldText(versions.strDriverVer)) << '"'
         << common::endLine;
   }
   out << "  }," << common::endLine << "  \"gpus\":" << common::endLine << "  [" << common::endLine;

@@ -13,6 +13,7 @@
 #include "level_zero.h"
 #include "report_text.h"
 #include "sensors.h"
+#include "text.h"
 
 namespace zeprobe {
 namespace {
@@ -130,7 +131,7 @@ void addIdentityFields(ordered_json& object, ze_device_handle_t device) {
   checkCall<FatalError>(levelZero.zeDeviceGetProperties(device, &properties),
                         "zeDeviceGetProperties");
   object["type"] = deviceTypeName(properties.type);
-  object["name"] = deviceName(properties);
+  object["name"] = std::string(common::fieldText(properties.name));
   object["pci_vendor_id"] = pciIdText(properties.vendorId);
   object["pci_device_id"] = pciIdText(properties.deviceId);
   object["integrated"] = (properties.flags & ZE_DEVICE_PROPERTY_FLAG_INTEGRATED) != 0;
@@ -148,7 +149,8 @@ void addPciAddressField(ordered_json& object, ze_device_handle_t device) {
   properties.stype = ZE_STRUCTURE_TYPE_PCI_EXT_PROPERTIES;
   checkCall<FatalError>(levelZero.zeDevicePciGetPropertiesExt(device, &properties),
                         "zeDevicePciGetPropertiesExt");
-  object["pci_address"] = pciAddressText(properties.address);
+  const ze_pci_address_ext_t& address = properties.address;
+  object["pci_address"] = common::pciAddressText(address.bus, address.device, address.function);
 }
 
 DriverKeys readDriverKeys(ze_driver_handle_t driver) {

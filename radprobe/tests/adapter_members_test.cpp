@@ -9,13 +9,6 @@
 namespace radprobe {
 namespace {
 
-TEST(PciAddress, GivenBusDeviceFunction_WhenFormatting_ThenPaddedLowerCaseHexNeverCut) {
-  EXPECT_EQ(pciAddress(3, 0, 0), "03:00.0");
-  EXPECT_EQ(pciAddress(26, 0, 1), "1a:00.1");
-  EXPECT_EQ(pciAddress(300, 31, 7), "12c:1f.7");
-  EXPECT_EQ(pciAddress(-1, 0, 0), "ffffffff:00.0");
-}
-
 TEST(AsicTypeList, GivenMasks_WhenListing_ThenNamesFollowBitOrderWithUnknownPerHighBit) {
   EXPECT_EQ(asicTypeList(0), "[]");
   EXPECT_EQ(asicTypeList(0x21 & 0x01), R"(["ADL_ASIC_DISCRETE"])");
