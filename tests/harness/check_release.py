@@ -3,7 +3,8 @@
 second build gives the same bytes. Each check prints every fault it finds and fails with them.
 
     check_release.py folder FOLDER NAME...        the folder holds exactly these files
-    check_release.py zip-contents ZIP VERSION     exactly the release files, in name order;
+    check_release.py zip-contents ZIP VERSION PROGRAM...
+                                                  exactly the release files, in name order;
                                                   SHA256SUMS verifies
     check_release.py kit-contents ZIP VERSION MANIFEST
                                                   the same of the simulated-hardware kit, whose
@@ -13,15 +14,17 @@ second build gives the same bytes. Each check prints every fault it finds and fa
                                                   beside the unpacked kit's libraries give for
                                                   each kit scenario the suite's golden output,
                                                   and without a scenario variable end with 86
-    check_release.py zip-imports ZIP              each executable imports only system DLLs
-    check_release.py zip-hardening ZIP            ASLR, high-entropy ASLR, DEP, relocations
-    check_release.py zip-version ZIP VERSION      each executable's version resource
+    check_release.py zip-imports ZIP PROGRAM...   each executable imports only system DLLs
+    check_release.py zip-hardening ZIP PROGRAM... ASLR, high-entropy ASLR, DEP, relocations
+    check_release.py zip-version ZIP VERSION PROGRAM...
+                                                  each executable's version resource
     check_release.py deb DEB VERSION ROOT         unpacks into ROOT; files and control fields
     check_release.py lintian DEB                  lintian reports no error and no warning
     check_release.py rebuild CMAKE SOURCE PRESET FIRST SECOND TARGET...
         builds TARGETs from SOURCE with PRESET in the folder SECOND, packs them (CMAKE and the
         cpack beside it), and compares bin/ and the packages with those of the build folder
         FIRST
+PROGRAM... are the release's program files, as the build lists them (RELEASE_PROGRAM_FILES).
 """
 import gzip
 import hashlib
@@ -37,8 +40,8 @@ import pefile
 
 from check_imports import unexpected_imports
 
-PROGRAMS = ("zeprobe.exe", "radprobe.exe", "pidctl.exe")
-ZIP_FILES = PROGRAMS + (
+# The zip's files besides the programs.
+ZIP_FILES = (
     "schemas/zeprobe-report.schema.json", "schemas/radprobe-report.schema.json",
     "README.md", "LICENSE", "THIRD-PARTY-NOTICES.txt", "SHA256SUMS")
 # DLLs that every Windows installation has; anything else would have to ship with the
@@ -74,9 +77,9 @@ def parsed_executable(data):
     return image
 
 
-def executables(archive):
+def executables(archive, programs):
     files = zip_files(archive)
-    return {name: parsed_executable(files[name]) for name in PROGRAMS if name in files}
+    return {name: parsed_executable(files[name]) for name in programs if name in files}
 
 
 def checksum_faults(files):
@@ -114,8 +117,9 @@ def contents_faults(archive, name, expected):
     return faults + checksum_faults(files)
 
 
-def check_zip_contents(archive, version):
-    return contents_faults(archive, f"console-gpu-helpers-{version}-win64.zip", ZIP_FILES)
+def check_zip_contents(archive, version, *programs):
+    return contents_faults(archive, f"console-gpu-helpers-{version}-win64.zip",
+                           programs + ZIP_FILES)
 
 
 def kit_libraries(manifest):
@@ -168,16 +172,16 @@ def check_kit_runs(product, kit, manifest, source, winrun, wineprefix):
     return faults
 
 
-def check_zip_imports(archive):
+def check_zip_imports(archive, *programs):
     faults = []
-    for name, image in executables(archive).items():
+    for name, image in executables(archive, programs).items():
         faults += unexpected_imports(name, image, SYSTEM_DLLS)
     return faults
 
 
-def check_zip_hardening(archive):
+def check_zip_hardening(archive, *programs):
     faults = []
-    for name, image in executables(archive).items():
+    for name, image in executables(archive, programs).items():
         flags = image.OPTIONAL_HEADER.DllCharacteristics
         faults += [f"{name}: no {flag}" for flag, bit in HARDENING.items() if not flags & bit]
         relocations = image.OPTIONAL_HEADER.DATA_DIRECTORY[
@@ -195,10 +199,10 @@ def version_strings(image):
     return strings
 
 
-def check_zip_version(archive, version):
+def check_zip_version(archive, version, *programs):
     numbers = [int(part) for part in version.split(".")] + [0]
     faults = []
-    for name, image in executables(archive).items():
+    for name, image in executables(archive, programs).items():
         strings = version_strings(image)
         expected = {"FileVersion": version, "ProductVersion": version, "OriginalFilename": name,
                     "ProductName": "Console GPU helpers"}
