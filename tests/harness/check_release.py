@@ -3,8 +3,7 @@
 second build gives the same bytes. Each check prints every fault it finds and fails with them.
 
     check_release.py folder FOLDER NAME...        the folder holds exactly these files
-    check_release.py zip-contents ZIP VERSION PROGRAM...
-                                                  exactly the release files, in name order;
+    check_release.py zip-contents ZIP VERSION     exactly the release files, in name order;
                                                   SHA256SUMS verifies
     check_release.py kit-contents ZIP VERSION MANIFEST
                                                   the same of the simulated-hardware kit, whose
@@ -14,17 +13,17 @@ second build gives the same bytes. Each check prints every fault it finds and fa
                                                   beside the unpacked kit's libraries give for
                                                   each kit scenario the suite's golden output,
                                                   and without a scenario variable end with 86
-    check_release.py zip-imports ZIP PROGRAM...   each executable imports only system DLLs
-    check_release.py zip-hardening ZIP PROGRAM... ASLR, high-entropy ASLR, DEP, relocations
-    check_release.py zip-version ZIP VERSION PROGRAM...
-                                                  each executable's version resource
+    check_release.py zip-imports ZIP              each executable imports only system DLLs
+    check_release.py zip-hardening ZIP            ASLR, high-entropy ASLR, DEP, relocations
+    check_release.py zip-version ZIP VERSION      each executable's version resource
     check_release.py deb DEB VERSION ROOT         unpacks into ROOT; files and control fields
     check_release.py lintian DEB                  lintian reports no error and no warning
     check_release.py rebuild CMAKE SOURCE PRESET FIRST SECOND TARGET...
         builds TARGETs from SOURCE with PRESET in the folder SECOND, packs them (CMAKE and the
         cpack beside it), and compares bin/ and the packages with those of the build folder
         FIRST
-PROGRAM... are the release's program files, as the build lists them (RELEASE_PROGRAM_FILES).
+The four zip checks take the release's program files after these arguments, as the build
+lists them (RELEASE_PROGRAM_FILES): e.g. zip-imports ZIP zeprobe.exe radprobe.exe pidctl.exe.
 """
 import gzip
 import hashlib
