@@ -18,11 +18,13 @@
 #   DLLs or a subset of them (names compared without regard to case).
 #
 # add_program_copy(<target> <folder>)
-#   Keeps a copy of the target's file in <folder> (which may be a generator expression),
-#   refreshed by every build: a target of the calling test folder, so that the program's
-#   own CMake file builds the program and nothing else. The Windows tests run such copies
-#   beside the stand-in libraries they need, since Windows looks for a program's libraries
-#   in the program's own folder; bin/ holds no stand-in.
+#   Keeps a copy of the target's file in <folder>, refreshed by every build: a target of the
+#   calling test folder, so that the program's own CMake file builds the program and nothing
+#   else. The Windows tests run such copies beside the stand-in libraries they need, since
+#   Windows looks for a program's libraries in the program's own folder; bin/ holds no
+#   stand-in. <folder> is a path or another target's folder, $<TARGET_FILE_DIR:<name>>; the
+#   copy's target is copy_<target>_to_<place>, <place> being that name or the path's last
+#   component.
 
 set(GOLDEN_PY ${CMAKE_SOURCE_DIR}/tests/harness/golden.py)
 # Goldens whose content differs between the systems end in _linux or _windows.
@@ -74,9 +76,9 @@ function(add_import_check target)
 endfunction()
 
 function(add_program_copy target folder)
-  string(MD5 folder_hash "${folder}")
-  string(SUBSTRING ${folder_hash} 0 8 folder_hash)
-  set(copy copy_${target}_${folder_hash})
+  string(REGEX REPLACE "^\\$<TARGET_FILE_DIR:(.+)>$" "\\1" place "${folder}")
+  get_filename_component(place "${place}" NAME)
+  set(copy copy_${target}_to_${place})
   add_custom_target(${copy} ALL
     COMMAND ${CMAKE_COMMAND} -E make_directory ${folder}
     COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:${target}> ${folder}/

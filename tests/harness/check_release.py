@@ -26,6 +26,8 @@ second build gives the same bytes. Each check prints every fault it finds and fa
         builds TARGETs from SOURCE with PRESET in the folder SECOND, packs them (CMAKE and the
         cpack beside it), and compares bin/ and the packages with those of the build folder
         FIRST
+The four zip checks take the release's program files after these arguments, as the build
+lists them (RELEASE_PROGRAM_FILES): e.g. zip-imports ZIP zeprobe.exe radprobe.exe pidctl.exe.
 """
 import gzip
 import hashlib
@@ -41,10 +43,8 @@ import pefile
 
 from check_imports import unexpected_imports
 
-PROGRAMS = ("zeprobe.exe", "radprobe.exe", "pidctl.exe")
-# The product README's sections for host authors, one of them per program.
-README_SECTIONS = ("For host authors", "zeprobe", "radprobe", "pidctl")
-ZIP_FILES = PROGRAMS + (
+# The zip's files besides the programs.
+ZIP_FILES = (
     "schemas/zeprobe-report.schema.json", "schemas/radprobe-report.schema.json",
     "README.md", "LICENSE", "THIRD-PARTY-NOTICES.txt", "SHA256SUMS")
 # DLLs that every Windows installation has; anything else would have to ship with the
@@ -81,9 +81,9 @@ def parsed_executable(data):
     return image
 
 
-def executables(archive):
+def executables(archive, programs):
     files = zip_files(archive)
-    return {name: parsed_executable(files[name]) for name in PROGRAMS if name in files}
+    return {name: parsed_executable(files[name]) for name in programs if name in files}
 
 
 def checksum_faults(files):
@@ -134,15 +134,18 @@ def contents_faults(archive, name, expected):
     return faults + checksum_faults(files)
 
 
-def readme_faults(files):
+def readme_faults(files, programs):
+    """The product README holds the host authors' section and one section per program."""
+    sections = ("For host authors",) + tuple(os.path.splitext(name)[0] for name in programs)
     headings = files.get("README.md", b"").decode("utf-8").splitlines()
-    return [f"README.md has no section {section!r}" for section in README_SECTIONS
+    return [f"README.md has no section {section!r}" for section in sections
             if f"## {section}" not in headings]
 
 
-def check_zip_contents(archive, version):
-    return (contents_faults(archive, f"console-gpu-helpers-{version}-win64.zip", ZIP_FILES)
-            + readme_faults(zip_files(archive)))
+def check_zip_contents(archive, version, *programs):
+    return (contents_faults(archive, f"console-gpu-helpers-{version}-win64.zip",
+                            programs + ZIP_FILES)
+            + readme_faults(zip_files(archive), programs))
 
 
 def kit_libraries(manifest):
@@ -198,16 +201,16 @@ def check_kit_runs(product, kit, manifest, source, winrun, wineprefix):
     return faults
 
 
-def check_zip_imports(archive):
+def check_zip_imports(archive, *programs):
     faults = []
-    for name, image in executables(archive).items():
+    for name, image in executables(archive, programs).items():
         faults += unexpected_imports(name, image, SYSTEM_DLLS)
     return faults
 
 
-def check_zip_hardening(archive):
+def check_zip_hardening(archive, *programs):
     faults = []
-    for name, image in executables(archive).items():
+    for name, image in executables(archive, programs).items():
         flags = image.OPTIONAL_HEADER.DllCharacteristics
         faults += [f"{name}: no {flag}" for flag, bit in HARDENING.items() if not flags & bit]
         relocations = image.OPTIONAL_HEADER.DATA_DIRECTORY[
@@ -225,10 +228,10 @@ def version_strings(image):
     return strings
 
 
-def check_zip_version(archive, version):
+def check_zip_version(archive, version, *programs):
     numbers = [int(part) for part in version.split(".")] + [0]
     faults = []
-    for name, image in executables(archive).items():
+    for name, image in executables(archive, programs).items():
         strings = version_strings(image)
         expected = {"FileVersion": version, "ProductVersion": version, "OriginalFilename": name,
                     "ProductName": "Console GPU helpers"}
