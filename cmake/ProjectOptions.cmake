@@ -28,3 +28,13 @@ if(PROJECT_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined)
 endif()
+
+# Optional fuzzing build (see the "fuzz" preset, clang): the libFuzzer targets and the
+# libraries they test, all of it instrumented for libFuzzer's coverage feedback and checked by
+# AddressSanitizer and UndefinedBehaviorSanitizer. Each fuzz target links libFuzzer itself.
+option(PROJECT_FUZZ "Build the libFuzzer targets and the libraries they test, not the programs"
+       OFF)
+if(PROJECT_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=address,undefined)
+endif()

@@ -5,12 +5,8 @@
 #   else, and installs it into the package (packaging/CMakeLists.txt): in the Windows zip's
 #   top folder, under bin/ in the Debian package. In the Windows build the executable also
 #   gets a version resource made from packaging/version.rc.in, with <description> as its
-#   FileDescription.
-#
-# remove_other_files_from_bin()
-#   Called once every program is declared: deletes whatever else bin/ holds from an earlier
-#   build (the stand-ins of the former layout, a renamed program), so that bin/ can be copied
-#   as it is.
+#   FileDescription. The programs are listed in two global properties, which the packaging
+#   checks read: RELEASE_PROGRAMS (the targets) and RELEASE_PROGRAM_FILES (their file names).
 
 set(PROGRAM_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 # The package's folder of the programs: the Windows zip's top folder, named like the zip.
@@ -27,6 +23,7 @@ file(STRINGS ${CMAKE_SOURCE_DIR}/LICENSE PRODUCT_COPYRIGHT REGEX "^Copyright ")
 function(release_program target description)
   set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROGRAM_OUTPUT_DIRECTORY})
   set(PROGRAM_FILE_NAME ${target}${CMAKE_EXECUTABLE_SUFFIX})
+  set_property(GLOBAL APPEND PROPERTY RELEASE_PROGRAMS ${target})
   set_property(GLOBAL APPEND PROPERTY RELEASE_PROGRAM_FILES ${PROGRAM_FILE_NAME})
   install(TARGETS ${target} RUNTIME DESTINATION ${PROGRAM_INSTALL_DESTINATION} COMPONENT product)
   if(WIN32)
@@ -35,13 +32,4 @@ function(release_program target description)
     configure_file(${CMAKE_SOURCE_DIR}/packaging/version.rc.in ${resource} @ONLY)
     target_sources(${target} PRIVATE ${resource})
   endif()
-endfunction()
-
-function(remove_other_files_from_bin)
-  get_property(programs GLOBAL PROPERTY RELEASE_PROGRAM_FILES)
-  file(GLOB present RELATIVE ${PROGRAM_OUTPUT_DIRECTORY} ${PROGRAM_OUTPUT_DIRECTORY}/*)
-  list(REMOVE_ITEM present ${programs})
-  foreach(name IN LISTS present)
-    file(REMOVE_RECURSE ${PROGRAM_OUTPUT_DIRECTORY}/${name})
-  endforeach()
 endfunction()

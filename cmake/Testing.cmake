@@ -1,25 +1,30 @@
 # Test helpers shared by the three programs' test folders.
 #
 # add_golden_test(<name> EXPECT <prefix> [ENV <key=value>...] [WORKING_DIRECTORY <dir>]
-#                 [STDOUT <mode>] [AT_LEAST <seconds>] COMMAND <program> [<arg>...])
+#                 [STDOUT <mode>] [AT_LEAST <seconds>] [STAND_INS_IN_SYSTEM32]
+#                 COMMAND <program> [<arg>...])
 #   Runs the program once and compares standard output, standard error and exit status with
 #   <prefix>.stdout, <prefix>.stderr and <prefix>.status (see tests/harness/golden.py).
 #   STDOUT gives the program another standard output than a pipe: file, full (/dev/full),
 #   closed, or gone (a pipe whose reader has gone); see golden.py's --stdout. AT_LEAST fails a
 #   run that ends sooner: a scenario's scripted delays must hold the program.
 #   In the Windows build the program runs under Wine, through winrun for the full exit
-#   status, and CR LF line ends are expected.
+#   status, and CR LF line ends are expected. STAND_INS_IN_SYSTEM32 runs it in a Wine prefix
+#   of its own whose System32 holds the stand-in libraries, as a vendor's driver installs its
+#   library there; every other run shares a prefix without them.
 #
 # add_import_check(<target> <dll>...)
 #   Windows build only: fails unless the target's executable imports exactly from the listed
 #   DLLs or a subset of them (names compared without regard to case).
 #
 # add_program_copy(<target> <folder>)
-#   Keeps a copy of the target's file in <folder> (which may be a generator expression),
-#   refreshed by every build: a target of the calling test folder, so that the program's
-#   own CMake file builds the program and nothing else. The Windows tests run such copies
-#   beside the stand-in libraries they need, since Windows looks for a program's libraries
-#   in the program's own folder; bin/ holds no stand-in.
+#   Keeps a copy of the target's file in <folder>, refreshed by every build: a target of the
+#   calling test folder, so that the program's own CMake file builds the program and nothing
+#   else. The Windows tests run such copies beside the stand-in libraries they need, since
+#   Windows looks for a program's libraries in the program's own folder; bin/ holds no
+#   stand-in. <folder> is a path or another target's folder, $<TARGET_FILE_DIR:<name>>; the
+#   copy's target is copy_<target>_to_<place>, <place> being that name or the path's last
+#   component.
 
 set(GOLDEN_PY ${CMAKE_SOURCE_DIR}/tests/harness/golden.py)
 # Goldens whose content differs between the systems end in _linux or _windows.
@@ -30,10 +35,12 @@ else()
 endif()
 set(WINE_TEST_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 set(WINE_FIXTURE wine_session)
+set(WINE_SYSTEM32_PREFIX ${CMAKE_BINARY_DIR}/wineprefix_system32)
+set(WINE_SYSTEM32_FIXTURE wine_session_system32)
 
 function(add_golden_test name)
-  cmake_parse_arguments(PARSE_ARGV 1 GOLDEN "" "EXPECT;WORKING_DIRECTORY;STDOUT;AT_LEAST"
-                        "ENV;COMMAND")
+  cmake_parse_arguments(PARSE_ARGV 1 GOLDEN "STAND_INS_IN_SYSTEM32"
+                        "EXPECT;WORKING_DIRECTORY;STDOUT;AT_LEAST" "ENV;COMMAND")
   set(options --expect ${GOLDEN_EXPECT})
   if(GOLDEN_STDOUT)
     list(APPEND options --stdout ${GOLDEN_STDOUT})
@@ -47,12 +54,18 @@ function(add_golden_test name)
   if(GOLDEN_WORKING_DIRECTORY)
     list(APPEND options --cwd ${GOLDEN_WORKING_DIRECTORY})
   endif()
+  set(prefix ${WINE_TEST_PREFIX})
+  set(fixture ${WINE_FIXTURE})
+  if(GOLDEN_STAND_INS_IN_SYSTEM32)
+    set(prefix ${WINE_SYSTEM32_PREFIX})
+    set(fixture ${WINE_SYSTEM32_FIXTURE})
+  endif()
   if(WIN32)
-    list(APPEND options --crlf --wine $<TARGET_FILE:winrun> --wineprefix ${WINE_TEST_PREFIX})
+    list(APPEND options --crlf --wine $<TARGET_FILE:winrun> --wineprefix ${prefix})
   endif()
   add_test(NAME ${name} COMMAND ${Python3_EXECUTABLE} ${GOLDEN_PY} ${options} -- ${GOLDEN_COMMAND})
   if(WIN32)
-    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED ${WINE_FIXTURE})
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED ${fixture})
   endif()
 endfunction()
 
@@ -63,9 +76,9 @@ function(add_import_check target)
 endfunction()
 
 function(add_program_copy target folder)
-  string(MD5 folder_hash "${folder}")
-  string(SUBSTRING ${folder_hash} 0 8 folder_hash)
-  set(copy copy_${target}_${folder_hash})
+  string(REGEX REPLACE "^\\$<TARGET_FILE_DIR:(.+)>$" "\\1" place "${folder}")
+  get_filename_component(place "${place}" NAME)
+  set(copy copy_${target}_to_${place})
   add_custom_target(${copy} ALL
     COMMAND ${CMAKE_COMMAND} -E make_directory ${folder}
     COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:${target}> ${folder}/

@@ -12,4 +12,8 @@ std::string hexText(std::uint32_t value, std::size_t minimumDigits) {
   return digits;
 }
 
+std::string pciAddressText(std::uint32_t bus, std::uint32_t device, std::uint32_t function) {
+  return hexText(bus, 2) + ':' + hexText(device, 2) + '.' + hexText(function, 1);
+}
+
 }  // namespace common

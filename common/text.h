@@ -1,6 +1,7 @@
 // Small text helpers that the programs share.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -40,5 +41,18 @@ std::optional<std::int32_t> parseLeadingInt32(std::basic_string_view<Char> text)
 
 // Lower-case hexadecimal, zero-filled to at least minimumDigits; a longer number in full.
 std::string hexText(std::uint32_t value, std::size_t minimumDigits);
+
+// A PCI address without its domain, "bb:dd.f": bus and device zero-filled to 2 hexadecimal
+// digits, the function to 1, a longer number in full (hexText).
+std::string pciAddressText(std::uint32_t bus, std::uint32_t device, std::uint32_t function);
+
+// The text of a fixed-size character field of a vendor structure up to its first NUL, never
+// beyond the field.
+template <std::size_t Size>
+std::string_view fieldText(const char (&field)[Size]) {
+  std::size_t length = 0;
+  while (length < Size && field[length] != '\0') ++length;
+  return {field, length};
+}
 
 }  // namespace common

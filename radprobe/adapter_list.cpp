@@ -6,23 +6,16 @@
 
 namespace radprobe {
 
-std::vector<adl::AdapterInfo> readAmdAdapters(adl::Context context, CallSite caller) {
-  int count = 0;
-  checkAdl(adlApi.ADL2_Adapter_NumberOfAdapters_Get(context, &count), caller.function, caller.line);
-  if (count <= 0) return {};
-  const AdapterBuffer adapters = allocateAdapterBuffer(count);
-  const int byteSize = count * int{sizeof(adl::AdapterInfo)};
-  checkAdl(adlApi.ADL2_Adapter_AdapterInfo_Get(context, adapters.get(), byteSize), caller.function,
-           caller.line);
-  return keepAmdAdapters({adapters.get(), static_cast<std::size_t>(count)});
-}
-
 AdapterBuffer allocateAdapterBuffer(int count) {
   constexpr int kMaximumCount = std::numeric_limits<int>::max() / int{sizeof(adl::AdapterInfo)};
   if (count > kMaximumCount) throw std::bad_alloc();
   auto* records = static_cast<adl::AdapterInfo*>(std::calloc(count, sizeof(adl::AdapterInfo)));
   if (!records) throw std::bad_alloc();
   return AdapterBuffer(records);
+}
+
+int adapterBufferSize(int count) {
+  return count * int{sizeof(adl::AdapterInfo)};
 }
 
 std::vector<adl::AdapterInfo> keepAmdAdapters(std::span<const adl::AdapterInfo> adapters) {

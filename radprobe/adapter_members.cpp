@@ -3,7 +3,6 @@
 #include "adl_binding.h"
 #include "report_lines.h"
 #include "text.h"
-#include "text_format.h"
 
 namespace radprobe {
 
@@ -34,13 +33,6 @@ const char* asicTypeName(std::uint32_t bit) {
 
 }  // namespace
 
-std::string pciAddress(int bus, int device, int function) {
-  const auto hex = [](int value, std::size_t minimumDigits) {
-    return common::hexText(static_cast<std::uint32_t>(value), minimumDigits);
-  };
-  return hex(bus, 2) + ':' + hex(device, 2) + '.' + hex(function, 1);
-}
-
 std::string asicTypeList(std::uint32_t mask) {
   std::string list = "[";
   for (int position = 0; position < 32; ++position) {
@@ -56,18 +48,19 @@ std::string asicTypeList(std::uint32_t mask) {
 
 void writeIdentityMembers(std::ostream& out, const adl::AdapterInfo& adapter) {
   writeMember(out, "adl_adapter_index", adapter.iAdapterIndex);
-  writeMember(
-      out, "pci_address",
-      '"' + pciAddress(adapter.iBusNumber, adapter.iDeviceNumber, adapter.iFunctionNumber) + '"');
-  writeStringMember(out, "name", fieldText(adapter.strAdapterName));
-  writeStringMember(out, "udid", fieldText(adapter.strUDID));
+  const auto bits = [](int number) { return static_cast<std::uint32_t>(number); };
+  const std::string pciAddress = common::pciAddressText(
+      bits(adapter.iBusNumber), bits(adapter.iDeviceNumber), bits(adapter.iFunctionNumber));
+  writeMember(out, "pci_address", '"' + pciAddress + '"');
+  writeStringMember(out, "name", common::fieldText(adapter.strAdapterName));
+  writeStringMember(out, "udid", common::fieldText(adapter.strUDID));
   writeMember(out, "vendor_id", adapter.iVendorID);
-  writeStringMember(out, "display_name", fieldText(adapter.strDisplayName));
+  writeStringMember(out, "display_name", common::fieldText(adapter.strDisplayName));
   writeMember(out, "present", adapter.iPresent != 0);
   writeMember(out, "exist", adapter.iExist != 0);
-  writeStringMember(out, "driver_registry_path", fieldText(adapter.strDriverPath));
-  writeStringMember(out, "driver_registry_path_ext", fieldText(adapter.strDriverPathExt));
-  writeStringMember(out, "pnp_string", fieldText(adapter.strPNPString));
+  writeStringMember(out, "driver_registry_path", common::fieldText(adapter.strDriverPath));
+  writeStringMember(out, "driver_registry_path_ext", common::fieldText(adapter.strDriverPathExt));
+  writeStringMember(out, "pnp_string", common::fieldText(adapter.strPNPString));
   writeMember(out, "os_display_index", adapter.iOSDisplayIndex);
 }
 
@@ -83,7 +76,7 @@ void writeAsicTypes(std::ostream& out, adl::Context context, int adapterIndex) {
 void writeMemoryMembers(std::ostream& out, adl::Context context, int adapterIndex) {
   adl::ADLMemoryInfo memory{};
   if (!adlSucceeded(adlApi.ADL2_Adapter_MemoryInfo_Get(context, adapterIndex, &memory))) return;
-  writeStringMember(out, "memory_type", fieldText(memory.strMemoryType));
+  writeStringMember(out, "memory_type", common::fieldText(memory.strMemoryType));
   writeMember(out, "memory_size", memory.iMemorySize);
   writeMember(out, "memory_bandwidth", memory.iMemoryBandwidth);
 }
@@ -91,9 +84,9 @@ void writeMemoryMembers(std::ostream& out, adl::Context context, int adapterInde
 void writeBiosMembers(std::ostream& out, adl::Context context, int adapterIndex) {
   adl::ADLBiosInfo bios{};
   if (!adlSucceeded(adlApi.ADL2_Adapter_VideoBiosInfo_Get(context, adapterIndex, &bios))) return;
-  writeStringMember(out, "bios_part_number", fieldText(bios.strPartNumber));
-  writeStringMember(out, "bios_version", fieldText(bios.strVersion));
-  writeStringMember(out, "bios_date", fieldText(bios.strDate));
+  writeStringMember(out, "bios_part_number", common::fieldText(bios.strPartNumber));
+  writeStringMember(out, "bios_version", common::fieldText(bios.strVersion));
+  writeStringMember(out, "bios_date", common::fieldText(bios.strDate));
 }
 
 }  // namespace radprobe

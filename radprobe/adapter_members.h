@@ -9,9 +9,6 @@
 
 namespace radprobe {
 
-// "bb:dd.f" in lower-case hexadecimal; a longer number is written in full.
-std::string pciAddress(int bus, int device, int function);
-
 // The JSON list of ASIC type names for the set bits of the mask, lowest bit first.
 std::string asicTypeList(std::uint32_t mask);
 

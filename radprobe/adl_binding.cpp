@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "os.h"
+#include "vendor_binding.h"
 
 namespace radprobe {
 
@@ -13,36 +13,28 @@ AdlEntryPoints adlApi{};
 
 namespace {
 
-template <typename EntryPoint>
-void bindAdlEntry(void* module, const char* name, EntryPoint& slot) {
-  slot = reinterpret_cast<EntryPoint>(resolveAdlEntry(module, name));
+// The text has always named LoadLibraryW and hosts may match it, so it stays unchanged; the
+// Linux test build reports the code Windows gives for a missing library, 126.
+std::string libraryNotLoaded(const common::LibraryResult& library) {
+  return "Failed to load ADL: LoadLibraryW(\"atiadlxx.dll\") failed: " +
+         std::to_string(library.code);
+}
+
+std::string entryPointMissing(const char* name, const common::LibraryResult& lookup) {
+  return std::string("ADL API missing: GetProcAddress(\"") + name +
+         "\" failed: " + std::to_string(lookup.code);
 }
 
 }  // namespace
 
-void* resolveAdlEntry(void* module, const char* name) {
-  const common::LibraryResult entry = common::findLibraryExport(module, name);
-  if (!entry.address) {
-    throw std::runtime_error(std::string("ADL API missing: GetProcAddress(\"") + name +
-                             "\" failed: " + std::to_string(entry.code));
-  }
-  return entry.address;
-}
-
 void loadAdlApi() {
-  const common::LibraryResult library =
-      common::loadVendorLibrary({.windowsName = "atiadlxx.dll", .linuxName = "libatiadlxx.so"});
-  if (!library.address) {
-    // The text has always named LoadLibraryW and hosts may match it, so it stays unchanged;
-    // the Linux test build reports the code Windows gives for a missing library, 126.
-    throw std::runtime_error("Failed to load ADL: LoadLibraryW(\"atiadlxx.dll\") failed: " +
-                             std::to_string(library.code));
-  }
-  void* module = library.address;
-  // In the list's order: each entry point is resolved and kept in its slot of the table, but
-  // one that radprobe only requires is resolved and then dropped.
-#define ADL_ENTRY_POINT(name, parameters) bindAdlEntry(module, #name, adlApi.name);
-#define ADL_ENTRY_POINT_RESOLVED_ONLY(name, parameters) resolveAdlEntry(module, #name);
+  const common::VendorBinding<std::runtime_error> library(
+      {.windowsName = "atiadlxx.dll", .linuxName = "libatiadlxx.so"},
+      {.libraryNotLoaded = libraryNotLoaded, .exportMissing = entryPointMissing});
+  // In the list's order: each entry point is bound to its slot of the table, but one that
+  // radprobe only requires is looked up and then dropped.
+#define ADL_ENTRY_POINT(name, parameters) library.bind(#name, adlApi.name);
+#define ADL_ENTRY_POINT_RESOLVED_ONLY(name, parameters) library.require(#name);
 #include "adl_entry_points.inc"
 }
 

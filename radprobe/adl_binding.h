@@ -20,9 +20,6 @@ extern AdlEntryPoints adlApi;
 // order; raises on the first failure.
 void loadAdlApi();
 
-// Address of one export of the loaded library; raises "ADL API missing" when it is absent.
-void* resolveAdlEntry(void* module, const char* name);
-
 // Allocation callback for the library: memory it hands over is released with free.
 void* adlAlloc(int size);
 

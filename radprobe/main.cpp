@@ -8,6 +8,7 @@
 #include <iostream>
 #include <new>
 #include <stdexcept>
+#include <vector>
 
 #include "adapter_list.h"
 #include "adapter_members.h"
@@ -55,10 +56,10 @@ void writeDocumentHead(std::ostream& out, adl::Context context) {
   out << "{" << common::endLine << "  \"driver\":" << common::endLine << "  {" << common::endLine;
   adl::ADLVersionsInfoX2 versions{};
   if (adlSucceeded(adlApi.ADL2_Graphics_VersionsX2_Get(context, &versions))) {
-    const auto crimson = fieldText(versions.strCrimsonVersion);
-    const auto version = crimson.empty() ? fieldText(versions.strCatalystVersion) : crimson;
+    const auto crimson = common::fieldText(versions.strCrimsonVersion);
+    const auto version = crimson.empty() ? common::fieldText(versions.strCatalystVersion) : crimson;
     out << "    \"version\": \"" << escapeJsonString(version) << "\"," << common::endLine;
-    out << "    \"build\": \"" << escapeJsonString(fieldText(versions.strDriverVer)) << '"'
+    out << "    \"build\": \"" << escapeJsonString(common::fieldText(versions.strDriverVer)) << '"'
         << common::endLine;
   }
   out << "  }," << common::endLine << "  \"gpus\":" << common::endLine << "  [" << common::endLine;
@@ -105,7 +106,18 @@ int main(int argc, char** argv) {
     std::cout << std::boolalpha;
     radprobe::writeDocumentHead(std::cout, context);
 
-    const auto keptAdapters = radprobe::readAmdAdapters(context, {__func__, __LINE__});
+    // The adapter list: its count, then, for a positive count, its records.
+    int count = 0;
+    radprobe::checkAdl(radprobe::adlApi.ADL2_Adapter_NumberOfAdapters_Get(context, &count),
+                       __func__, __LINE__);
+    std::vector<adl::AdapterInfo> keptAdapters;
+    if (count > 0) {
+      const radprobe::AdapterBuffer adapters = radprobe::allocateAdapterBuffer(count);
+      radprobe::checkAdl(radprobe::adlApi.ADL2_Adapter_AdapterInfo_Get(
+                             context, adapters.get(), radprobe::adapterBufferSize(count)),
+                         __func__, __LINE__);
+      keptAdapters = radprobe::keepAmdAdapters({adapters.get(), static_cast<std::size_t>(count)});
+    }
     radprobe::writeAdapters(std::cout, context, keptAdapters, pageSize);
 
     std::cout << "  ]" << common::endLine << "}" << common::endLine;

@@ -10,10 +10,10 @@
 
 namespace radprobe {
 
+void writeOverdriveMembers(std::ostream& out, adl::Context context, int adapterIndex);
+
 // Fan speed in percent of the fan's maximum RPM, the exact truncated quotient; empty when the
 // maximum is not positive.
 std::optional<std::int64_t> fanPercentFromRpm(int rpm, int maximumRpm);
-
-void writeOverdriveMembers(std::ostream& out, adl::Context context, int adapterIndex);
 
 }  // namespace radprobe

@@ -1,9 +1,10 @@
 #include "text_format.h"
 
+#include "text.h"
+
 namespace radprobe {
 
 std::string escapeJsonString(std::string_view text) {
-  static constexpr char kHexDigits[] = "0123456789abcdef";
   std::string escaped;
   escaped.reserve(text.size());
   for (const char c : text) {
@@ -31,9 +32,8 @@ std::string escapeJsonString(std::string_view text) {
         break;
       default:
         if (static_cast<unsigned char>(c) < 0x20) {
-          escaped += "\\u00";
-          escaped += kHexDigits[c >> 4];
-          escaped += kHexDigits[c & 0xF];
+          escaped += "\\u";
+          escaped += common::hexText(static_cast<unsigned char>(c), 4);
         } else {
           escaped += c;
         }

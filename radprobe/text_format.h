@@ -10,12 +10,4 @@ namespace radprobe {
 // characters as their short escapes or \u00xx, every other byte unchanged.
 std::string escapeJsonString(std::string_view text);
 
-// The text of a fixed-size character field up to its first NUL, never beyond the field.
-template <std::size_t Size>
-std::string_view fieldText(const char (&field)[Size]) {
-  std::size_t length = 0;
-  while (length < Size && field[length] != '\0') ++length;
-  return {field, length};
-}
-
 }  // namespace radprobe

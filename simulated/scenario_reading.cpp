@@ -4,9 +4,29 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <thread>
 
 namespace simulated {
+namespace {
+
+// Exit status of a process whose test set-up is broken: never that of a program's result.
+constexpr int kBrokenSetUpStatus = 86;
+
+// The file's bytes, or nothing when it cannot be opened. The path is UTF-8, so that on Windows
+// a file whose path holds any character opens (through its UTF-16 name).
+std::optional<std::string> readWholeFile(const std::string& path) {
+  const std::u8string utf8Path(path.begin(), path.end());
+  std::ifstream file(std::filesystem::path(utf8Path), std::ios::binary);
+  if (!file) return std::nullopt;
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+}  // namespace
 
 void fail(const std::string& place, const std::string& problem) {
   throw ScenarioError(place, problem);

@@ -8,13 +8,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <initializer_list>
 #include <limits>
 #include <nlohmann/json.hpp>
 #include <optional>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -44,17 +41,6 @@ class ScenarioError : public std::runtime_error {
 // The place of an object's member and of an array's element.
 std::string member(const std::string& place, std::string_view key);
 std::string element(const std::string& place, std::size_t index);
-
-// The file's bytes, or nothing when it cannot be opened. The path is UTF-8, so that on Windows
-// a file whose path holds any character opens (through its UTF-16 name).
-inline std::optional<std::string> readWholeFile(const std::string& path) {
-  const std::u8string utf8Path(path.begin(), path.end());
-  std::ifstream file(std::filesystem::path(utf8Path), std::ios::binary);
-  if (!file) return std::nullopt;
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
 
 // The JSON document of a scenario text, and of a scenario file; text that is not JSON, or a
 // file that cannot be opened, is a fault at the root.
@@ -164,37 +150,25 @@ inline bool bytesZeroed(const void* start, std::size_t size) {
   return std::all_of(bytes, bytes + size, [](unsigned char byte) { return byte == 0; });
 }
 
-// Exit status of a process whose test set-up is broken: never that of a program's result.
-inline constexpr int kBrokenSetUpStatus = 86;
-
 // Writes "<library>: <message>" as one line on standard error and ends the process at once
-// with kBrokenSetUpStatus, so that a broken test set-up never passes for a result of the
-// program. <library> names the simulated library, such as "simulated ADL".
+// with status 86, never that of a program's result, so that a broken test set-up never passes for a
+// result of the program. <library> names the simulated library, such as "simulated ADL".
 [[noreturn]] void endBrokenSetUp(std::string_view library, std::string_view message);
 
 // The reaction to a bad scenario: endBrokenSetUp with "bad scenario: <place>: <problem>".
 [[noreturn]] void endOnBadScenario(std::string_view library, const ScenarioError& error);
 
-// The scenario that read() returns; a ScenarioError that it raises ends the process
-// (endOnBadScenario).
-template <typename Read>
-auto readScenarioOrEnd(std::string_view library, Read read) -> decltype(read()) {
-  try {
-    return read();
-  } catch (const ScenarioError& error) {
-    endOnBadScenario(library, error);
-  }
-}
-
 // The scenario of the file that the environment variable names, read by load(path); an unset
-// variable, like any ScenarioError, ends the process (endOnBadScenario).
+// variable, like any other ScenarioError, ends the process (endOnBadScenario).
 template <typename Load>
 auto readConfiguredScenario(std::string_view library, const char* variable, Load load) {
-  return readScenarioOrEnd(library, [&] {
+  try {
     const std::optional<std::string> path = environmentValue(variable);
     if (!path || path->empty()) fail(kScenarioRoot, std::string(variable) + " is not set");
     return load(*path);
-  });
+  } catch (const ScenarioError& error) {
+    endOnBadScenario(library, error);
+  }
 }
 
 }  // namespace simulated

@@ -22,8 +22,4 @@ DriverKeys readDriverKeys(ze_driver_handle_t driver);
 
 ordered_json buildDeviceObject(const DriverKeys& driver, ze_device_handle_t device);
 
-void addIdentityFields(ordered_json& object, ze_device_handle_t device);
-void addMemoryFields(ordered_json& object, ze_device_handle_t device);
-void addPciAddressField(ordered_json& object, ze_device_handle_t device);
-
 }  // namespace zeprobe

@@ -12,7 +12,6 @@ namespace zeprobe {
 struct LevelZeroApi {
 #define LEVEL_ZERO_CALL(name, ...) decltype(&::name) name = nullptr;
 #include "level_zero_calls.inc"
-#undef LEVEL_ZERO_CALL
 };
 
 // Filled by loadLevelZero before the first Level Zero call.

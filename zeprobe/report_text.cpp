@@ -1,7 +1,5 @@
 #include "report_text.h"
 
-#include <cstring>
-
 #include "text.h"
 
 namespace zeprobe {
@@ -38,16 +36,6 @@ std::string uuidText(const ze_device_uuid_t& uuid) {
     text += common::hexText(uuid.id[index], 2);
   }
   return text;
-}
-
-std::string pciAddressText(const ze_pci_address_ext_t& address) {
-  return common::hexText(address.bus, 2) + ":" + common::hexText(address.device, 2) + "." +
-         common::hexText(address.function, 1);
-}
-
-std::string deviceName(const ze_device_properties_t& properties) {
-  const char* name = properties.name;
-  return std::string(name, strnlen(name, sizeof properties.name));
 }
 
 }  // namespace zeprobe

@@ -20,10 +20,4 @@ std::string pciIdText(std::uint32_t id);
 // The 16 bytes in storage order as 8-4-4-4-12 lowercase hexadecimal digits.
 std::string uuidText(const ze_device_uuid_t& uuid);
 
-// bus:device.function; bus and device zero-filled to 2 digits, the domain left out.
-std::string pciAddressText(const ze_pci_address_ext_t& address);
-
-// The device name up to its first NUL, never beyond the end of the field.
-std::string deviceName(const ze_device_properties_t& properties);
-
 }  // namespace zeprobe

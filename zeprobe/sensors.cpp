@@ -1,24 +1,97 @@
 #include "sensors.h"
 
+#include <exception>
+#include <iostream>
+#include <new>
+#include <vector>
+
 #include "errors.h"
 #include "handles.h"
 #include "level_zero.h"
 #include "platform.h"
 
 namespace zeprobe {
-
 namespace {
+
+using ordered_json = nlohmann::ordered_json;
+
+struct TemperatureSample {
+  zes_temp_properties_t properties;
+  double temperature;
+};
+
+struct FrequencySample {
+  zes_freq_properties_t properties;
+  zes_freq_state_t state;
+};
 
 constexpr unsigned kEnergySampleIntervalMs = 100;
 
-zes_power_energy_counter_t readEnergy(zes_pwr_handle_t power) {
-  zes_power_energy_counter_t sample{};
-  checkCall<SensorError>(levelZero.zesPowerGetEnergyCounter(power, &sample),
-                         "zesPowerGetEnergyCounter");
-  return sample;
-}
+// ZES_FREQ_DOMAIN_MEDIA came with a later Level Zero version than Debian's headers know.
+constexpr std::uint32_t kFrequencyDomainMedia = 2;
+
+template <typename Group>
+void runSensorGroup(Group group, ordered_json& object, zes_device_handle_t device);
+void reportSensorGroupFailure(const std::exception& error);
+void addTemperatures(ordered_json& object, zes_device_handle_t device);
+std::vector<TemperatureSample> collectTemperatureSensors(zes_device_handle_t device);
+void addFrequencies(ordered_json& object, zes_device_handle_t device);
+const char* frequencyKey(zes_freq_domain_t domain);
+std::vector<FrequencySample> collectFrequencyDomains(zes_device_handle_t device);
+void addPower(ordered_json& object, zes_device_handle_t device);
+std::uint64_t measureCardPower(zes_device_handle_t device);
+zes_power_energy_counter_t readEnergy(zes_pwr_handle_t power);
+void addFanSpeed(ordered_json& object, zes_device_handle_t device);
+std::vector<std::int32_t> collectFanSpeeds(zes_device_handle_t device);
 
 }  // namespace
+
+void addSensorGroups(ordered_json& object, zes_device_handle_t device) {
+  runSensorGroup(addTemperatures, object, device);
+  runSensorGroup(addFrequencies, object, device);
+  runSensorGroup(addPower, object, device);
+  runSensorGroup(addFanSpeed, object, device);
+}
+
+std::uint64_t averagePowerWatts(const zes_power_energy_counter_t& first,
+                                const zes_power_energy_counter_t& second) {
+  if (second.timestamp <= first.timestamp) {
+    throw SensorError("zesPowerGetEnergyCounter failed: timestamp did not advance");
+  }
+  if (second.energy < first.energy) {
+    throw SensorError("zesPowerGetEnergyCounter failed: energy counter went backwards");
+  }
+  return (second.energy - first.energy) / (second.timestamp - first.timestamp);
+}
+
+namespace {
+
+template <typename Group>
+void runSensorGroup(Group group, ordered_json& object, zes_device_handle_t device) {
+  try {
+    group(object, device);
+  } catch (const SensorError& error) {
+    reportSensorGroupFailure(error);
+  } catch (const nlohmann::json::exception& error) {
+    reportSensorGroupFailure(error);
+  } catch (const std::bad_alloc& error) {
+    reportSensorGroupFailure(error);
+  }
+}
+
+void reportSensorGroupFailure(const std::exception& error) {
+  std::cerr << error.what() << std::endl;
+}
+
+void addTemperatures(ordered_json& object, zes_device_handle_t device) {
+  for (const TemperatureSample& sample : collectTemperatureSensors(device)) {
+    if (sample.properties.type == ZES_TEMP_SENSORS_GPU) {
+      object["temperature_gpu"] = sample.temperature;
+    } else if (sample.properties.type == ZES_TEMP_SENSORS_MEMORY) {
+      object["temperature_memory"] = sample.temperature;
+    }
+  }
+}
 
 std::vector<TemperatureSample> collectTemperatureSensors(zes_device_handle_t device) {
   constexpr const char* kEnum = "zesDeviceEnumTemperatureSensors";
@@ -42,6 +115,25 @@ std::vector<TemperatureSample> collectTemperatureSensors(zes_device_handle_t dev
   return samples;
 }
 
+void addFrequencies(ordered_json& object, zes_device_handle_t device) {
+  for (const FrequencySample& sample : collectFrequencyDomains(device)) {
+    if (const char* key = frequencyKey(sample.properties.type)) object[key] = sample.state.actual;
+  }
+}
+
+const char* frequencyKey(zes_freq_domain_t domain) {
+  switch (static_cast<std::uint32_t>(domain)) {
+    case ZES_FREQ_DOMAIN_GPU:
+      return "frequency_gpu";
+    case ZES_FREQ_DOMAIN_MEMORY:
+      return "frequency_memory";
+    case kFrequencyDomainMedia:
+      return "frequency_media";
+    default:
+      return nullptr;
+  }
+}
+
 std::vector<FrequencySample> collectFrequencyDomains(zes_device_handle_t device) {
   const auto domains = enumerateHandles<SensorError, zes_freq_handle_t>(
       "zesDeviceEnumFrequencyDomains", [device](std::uint32_t* count, zes_freq_handle_t* handles) {
@@ -59,6 +151,32 @@ std::vector<FrequencySample> collectFrequencyDomains(zes_device_handle_t device)
     samples.push_back(sample);
   }
   return samples;
+}
+
+void addPower(ordered_json& object, zes_device_handle_t device) {
+  object["power"] = measureCardPower(device);
+}
+
+// Average card power in watts over two energy samples taken 100 ms apart.
+std::uint64_t measureCardPower(zes_device_handle_t device) {
+  zes_pwr_handle_t power = nullptr;
+  checkCall<SensorError>(levelZero.zesDeviceGetCardPowerDomain(device, &power),
+                         "zesDeviceGetCardPowerDomain");
+  const zes_power_energy_counter_t first = readEnergy(power);
+  sleepMilliseconds(kEnergySampleIntervalMs);
+  const zes_power_energy_counter_t second = readEnergy(power);
+  return averagePowerWatts(first, second);
+}
+
+zes_power_energy_counter_t readEnergy(zes_pwr_handle_t power) {
+  zes_power_energy_counter_t sample{};
+  checkCall<SensorError>(levelZero.zesPowerGetEnergyCounter(power, &sample),
+                         "zesPowerGetEnergyCounter");
+  return sample;
+}
+
+void addFanSpeed(ordered_json& object, zes_device_handle_t device) {
+  object["fan_speeds"] = collectFanSpeeds(device).front();
 }
 
 std::vector<std::int32_t> collectFanSpeeds(zes_device_handle_t device) {
@@ -82,25 +200,5 @@ std::vector<std::int32_t> collectFanSpeeds(zes_device_handle_t device) {
   return speeds;
 }
 
-std::uint64_t averagePowerWatts(const zes_power_energy_counter_t& first,
-                                const zes_power_energy_counter_t& second) {
-  if (second.timestamp <= first.timestamp) {
-    throw SensorError("zesPowerGetEnergyCounter failed: timestamp did not advance");
-  }
-  if (second.energy < first.energy) {
-    throw SensorError("zesPowerGetEnergyCounter failed: energy counter went backwards");
-  }
-  return (second.energy - first.energy) / (second.timestamp - first.timestamp);
-}
-
-std::uint64_t measureCardPower(zes_device_handle_t device) {
-  zes_pwr_handle_t power = nullptr;
-  checkCall<SensorError>(levelZero.zesDeviceGetCardPowerDomain(device, &power),
-                         "zesDeviceGetCardPowerDomain");
-  const zes_power_energy_counter_t first = readEnergy(power);
-  sleepMilliseconds(kEnergySampleIntervalMs);
-  const zes_power_energy_counter_t second = readEnergy(power);
-  return averagePowerWatts(first, second);
-}
-
+}  // namespace
 }  // namespace zeprobe

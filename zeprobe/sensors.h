@@ -1,30 +1,20 @@
-// The sensor groups: each collector returns its complete list, or the card power with the
-// arithmetic behind it, or raises SensorError.
+// The sensor groups of a device object: temperatures, frequencies, card power and fan speed.
+// Each group collects all its readings before it writes its keys, so a group that fails
+// leaves none of them behind.
 #pragma once
 
 #include <level_zero/zes_api.h>
 
 #include <cstdint>
-#include <vector>
+#include <nlohmann/json.hpp>
 
 namespace zeprobe {
 
-struct TemperatureSample {
-  zes_temp_properties_t properties;
-  double temperature;
-};
-
-struct FrequencySample {
-  zes_freq_properties_t properties;
-  zes_freq_state_t state;
-};
-
-std::vector<TemperatureSample> collectTemperatureSensors(zes_device_handle_t device);
-std::vector<FrequencySample> collectFrequencyDomains(zes_device_handle_t device);
-std::vector<std::int32_t> collectFanSpeeds(zes_device_handle_t device);
-
-// Average card power in watts over two energy samples taken 100 ms apart.
-std::uint64_t measureCardPower(zes_device_handle_t device);
+// Adds the four groups' keys in their order. A group fails by a Level Zero call or reading
+// (SensorError), by a value the JSON library refuses, or for want of memory: its failure is
+// written on standard error and leaves only its keys out. Every other error, a FatalError
+// above all, ends the run.
+void addSensorGroups(nlohmann::ordered_json& object, zes_device_handle_t device);
 
 // Average power in whole watts between two energy samples (microjoules over microseconds).
 // Raises SensorError when the samples cannot give a power.

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
 #include <string>
 
 namespace radprobe {
@@ -22,19 +21,6 @@ TEST(EscapeJsonString, GivenSpecialBytes_WhenEscaping_ThenEveryOneGetsItsJsonFor
   for (const auto& [text, expected] : cases) {
     EXPECT_EQ(escapeJsonString(text), expected);
   }
-}
-
-TEST(FieldText, GivenFieldWithoutNul_WhenReading_ThenStopsAtTheFieldEnd) {
-  struct {
-    char field[4] = {'a', 'b', 'c', 'd'};
-    char next[4] = {'x', 'y', 'z', '\0'};
-  } record;
-  EXPECT_EQ(fieldText(record.field), "abcd");
-}
-
-TEST(FieldText, GivenFieldWithNul_WhenReading_ThenStopsAtTheFirstNul) {
-  const char field[8] = {'a', 'b', '\0', 'c'};
-  EXPECT_EQ(fieldText(field), "ab");
 }
 
 }  // namespace

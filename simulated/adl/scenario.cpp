@@ -221,8 +221,6 @@ void readDelays(const Json& root, Scenario& scenario) {
               });
 }
 
-}  // namespace
-
 Scenario readScenario(const Json& root) {
   requireObject(
       root, kScenarioRoot,
@@ -245,6 +243,8 @@ Scenario readScenario(const Json& root) {
   scenario.adapterInfoResult = resultGroup(root, "adapter_info", adl::ADL_OK);
   return scenario;
 }
+
+}  // namespace
 
 Scenario parseScenario(const std::string& text) {
   return readScenario(parseDocument(text));

@@ -112,11 +112,8 @@ struct Scenario {
   std::vector<AdapterScenario> adapters;
 };
 
-// The scenario of a JSON document; raises ScenarioError (scenario_reading.h) with the place of
-// the first fault when the document does not follow the format.
-Scenario readScenario(const Json& document);
-
-// readScenario of a text and of a file, which must hold a JSON document.
+// The scenario of a text and of a file, which must hold a JSON document; raises ScenarioError
+// (scenario_reading.h) with the place of the first fault when it does not follow the format.
 Scenario parseScenario(const std::string& text);
 Scenario loadScenarioFile(const std::string& path);
 

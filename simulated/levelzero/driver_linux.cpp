@@ -18,7 +18,6 @@ void fillServedSlots(Table& table) {
 #define LEVEL_ZERO_CALL(name, ServingTable, slot) \
   if constexpr (std::is_same_v<Table, ServingTable>) table.slot = ::name;
 #include "level_zero_calls.inc"
-#undef LEVEL_ZERO_CALL
 }
 
 // Clears the caller's table and sets the slots that the simulation serves.

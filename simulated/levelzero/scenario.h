@@ -24,14 +24,12 @@ namespace simulated::levelzero {
 enum class Call {
 #define LEVEL_ZERO_CALL(name, ...) name,
 #include "level_zero_calls.inc"
-#undef LEVEL_ZERO_CALL
 };
 
 // The functions' names, in the order of Call.
 inline constexpr std::string_view kCallNames[] = {
 #define LEVEL_ZERO_CALL(name, ...) #name,
 #include "level_zero_calls.inc"
-#undef LEVEL_ZERO_CALL
 };
 constexpr std::size_t kCallCount = std::size(kCallNames);
 

@@ -1,5 +1,5 @@
-// The straightforward reading of a leading decimal integer that the parsers are checked
-// against: the C library's strtoll on the same characters, then the signed 32-bit range.
+// The straightforward reading of a leading decimal integer that the reader (common/text.h) is
+// checked against: the C library's strtoll on the same characters, then the signed 32-bit range.
 #pragma once
 
 #include <cerrno>

@@ -3,8 +3,10 @@
 second build gives the same bytes. Each check prints every fault it finds and fails with them.
 
     check_release.py folder FOLDER NAME...        the folder holds exactly these files
-    check_release.py zip-contents ZIP VERSION     exactly the release files, in name order;
-                                                  SHA256SUMS verifies
+    check_release.py zip-contents ZIP VERSION     exactly the release files, in name order,
+                                                  .exe and .dll 0755, other files 0644;
+                                                  SHA256SUMS verifies; the README holds the
+                                                  section of every program
     check_release.py kit-contents ZIP VERSION MANIFEST
                                                   the same of the simulated-hardware kit, whose
                                                   scenarios MANIFEST (simulated/kit.json) lists
@@ -32,6 +34,8 @@ second build gives the same bytes. Each check prints every fault it finds and fa
         builds TARGETs from SOURCE with PRESET in the folder SECOND, packs them (CMAKE and the
         cpack beside it), and compares bin/ and the packages with those of the build folder
         FIRST
+The four zip checks take the release's program files after these arguments, as the build
+lists them (RELEASE_PROGRAM_FILES): e.g. zip-imports ZIP zeprobe.exe radprobe.exe pidctl.exe.
 """
 import gzip
 import hashlib
@@ -50,8 +54,8 @@ import pefile
 from check_imports import unexpected_imports
 from golden import expected_output, matches, report_difference, windows_path
 
-PROGRAMS = ("zeprobe.exe", "radprobe.exe", "pidctl.exe")
-ZIP_FILES = PROGRAMS + (
+# The zip's files besides the programs.
+ZIP_FILES = (
     "schemas/zeprobe-report.schema.json", "schemas/radprobe-report.schema.json",
     "README.md", "LICENSE", "THIRD-PARTY-NOTICES.txt", "SHA256SUMS")
 # DLLs that every Windows installation has; anything else would have to ship with the
@@ -96,9 +100,9 @@ def parsed_executable(data):
     return image
 
 
-def executables(archive):
+def executables(archive, programs):
     files = zip_files(archive)
-    return {name: parsed_executable(files[name]) for name in PROGRAMS if name in files}
+    return {name: parsed_executable(files[name]) for name in programs if name in files}
 
 
 def checksum_faults(files):
@@ -115,15 +119,28 @@ def checksum_faults(files):
     return faults
 
 
+def expected_mode(name):
+    """Folders, executables and libraries 0755, to be entered or run once unpacked on a Unix
+    system; other files 0644."""
+    return 0o755 if name.endswith(("/", ".exe", ".dll")) else 0o644
+
+
+def mode_faults(entries):
+    modes = {entry.filename: (entry.external_attr >> 16) & 0o777 for entry in entries}
+    return [f"{name}: mode {mode:o}, not {expected_mode(name):o}"
+            for name, mode in modes.items() if mode != expected_mode(name)]
+
+
 def contents_faults(archive, name, expected):
     """The archive is called name and holds exactly the expected files under its top folder,
-    in name order, with a SHA256SUMS that verifies."""
+    in name order, with the expected modes and a SHA256SUMS that verifies."""
     if os.path.basename(archive) != name:
         return [f"unexpected package name {os.path.basename(archive)}, not {name}"]
     with zipfile.ZipFile(archive) as package:
         names = package.namelist()
+        faults = mode_faults(package.infolist())
     top = top_folder(archive)
-    faults = [f"entry outside {top}: {name}" for name in names if not name.startswith(top)]
+    faults += [f"entry outside {top}: {name}" for name in names if not name.startswith(top)]
     if names != sorted(names):
         faults.append(f"entries not in name order: {names}")
     files = zip_files(archive)
@@ -136,8 +153,18 @@ def contents_faults(archive, name, expected):
     return faults + checksum_faults(files)
 
 
-def check_zip_contents(archive, version):
-    return contents_faults(archive, f"console-gpu-helpers-{version}-win64.zip", ZIP_FILES)
+def readme_faults(files, programs):
+    """The product README holds the host authors' section and one section per program."""
+    sections = ("For host authors",) + tuple(os.path.splitext(name)[0] for name in programs)
+    headings = files.get("README.md", b"").decode("utf-8").splitlines()
+    return [f"README.md has no section {section!r}" for section in sections
+            if f"## {section}" not in headings]
+
+
+def check_zip_contents(archive, version, *programs):
+    return (contents_faults(archive, f"console-gpu-helpers-{version}-win64.zip",
+                            programs + ZIP_FILES)
+            + readme_faults(zip_files(archive), programs))
 
 
 def kit_libraries(manifest):
@@ -334,16 +361,16 @@ def check_kit_host_runs(product, kit, manifest, source, wineprefix):
     return faults
 
 
-def check_zip_imports(archive):
+def check_zip_imports(archive, *programs):
     faults = []
-    for name, image in executables(archive).items():
+    for name, image in executables(archive, programs).items():
         faults += unexpected_imports(name, image, SYSTEM_DLLS)
     return faults
 
 
-def check_zip_hardening(archive):
+def check_zip_hardening(archive, *programs):
     faults = []
-    for name, image in executables(archive).items():
+    for name, image in executables(archive, programs).items():
         flags = image.OPTIONAL_HEADER.DllCharacteristics
         faults += [f"{name}: no {flag}" for flag, bit in HARDENING.items() if not flags & bit]
         relocations = image.OPTIONAL_HEADER.DATA_DIRECTORY[
@@ -361,10 +388,10 @@ def version_strings(image):
     return strings
 
 
-def check_zip_version(archive, version):
+def check_zip_version(archive, version, *programs):
     numbers = [int(part) for part in version.split(".")] + [0]
     faults = []
-    for name, image in executables(archive).items():
+    for name, image in executables(archive, programs).items():
         strings = version_strings(image)
         expected = {"FileVersion": version, "ProductVersion": version, "OriginalFilename": name,
                     "ProductName": "Console GPU helpers"}

@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
-# Starts or stops the Wine session that the Windows tests share.
+# Starts or stops a Wine session of the Windows tests: the shared one, or one whose System32
+# holds the stand-in libraries.
 #
-#   wine-session.sh start PREFIX   create PREFIX if needed, keep a wineserver running
+#   wine-session.sh start PREFIX [LIBRARY...]
+#                                  create PREFIX if needed, copy the libraries into its
+#                                  System32, keep a wineserver running
 #   wine-session.sh stop PREFIX    end the wineserver and every Wine process of PREFIX
 set -euo pipefail
 action=$1
 export WINEPREFIX=$2
+shift 2
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
@@ -15,6 +19,9 @@ start)
     mkdir -p "$WINEPREFIX"
     wineboot -i </dev/null >/dev/null 2>&1
     wineserver -w </dev/null
+  fi
+  if [ $# -gt 0 ]; then
+    cp "$@" "$WINEPREFIX/drive_c/windows/system32/"
   fi
   # Start from a clean server of our own, whatever an interrupted run left behind.
   wineserver -k </dev/null >/dev/null 2>&1 || true
@@ -30,7 +37,7 @@ stop)
   wineserver -w </dev/null || true
   ;;
 *)
-  echo "usage: wine-session.sh start|stop PREFIX" >&2
+  echo "usage: wine-session.sh start PREFIX [LIBRARY...] | stop PREFIX" >&2
   exit 2
   ;;
 esac

@@ -291,7 +291,6 @@ def point_at_scenario(env, library, scenario_path):
     """The loader takes the simulated driver as an extra driver; the driver reads the scenario."""
     env["ZE_ENABLE_ALT_DRIVERS"] = library
     env["ZE_SIM_SCENARIO"] = scenario_path
-    env.pop("ZE_SIM_TRACE", None)
 
 
 RULES = ProgramRules(

@@ -1,9 +1,9 @@
+#include "text.h"
+
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <string>
-
-#include "text.h"
 
 namespace common {
 namespace {
@@ -74,6 +74,26 @@ TEST(ParseLeadingInt32, GivenArgumentTexts_WhenParsing_ThenReadsLikeStrtolWithin
   for (const auto& [text, expected] : cases) {
     EXPECT_EQ(parseLeadingInt32(std::string_view(text)), expected) << "text: \"" << text << '"';
   }
+}
+
+TEST(PciAddressText, GivenBusDeviceFunction_WhenFormatting_ThenPaddedLowerCaseHexNeverCut) {
+  EXPECT_EQ(pciAddressText(3, 0, 0), "03:00.0");
+  EXPECT_EQ(pciAddressText(26, 0, 1), "1a:00.1");
+  EXPECT_EQ(pciAddressText(300, 31, 7), "12c:1f.7");
+  EXPECT_EQ(pciAddressText(0xffffffff, 0, 0), "ffffffff:00.0");
+}
+
+TEST(FieldText, GivenFieldWithoutNul_WhenReading_ThenStopsAtTheFieldEnd) {
+  struct {
+    char field[4] = {'a', 'b', 'c', 'd'};
+    char next[4] = {'x', 'y', 'z', '\0'};
+  } record;
+  EXPECT_EQ(fieldText(record.field), "abcd");
+}
+
+TEST(FieldText, GivenFieldWithNul_WhenReading_ThenStopsAtTheFirstNul) {
+  const char field[8] = {'a', 'b', '\0', 'c'};
+  EXPECT_EQ(fieldText(field), "ab");
 }
 
 }  // namespace

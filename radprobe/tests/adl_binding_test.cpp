@@ -1,0 +1,26 @@
+#include "adl_binding.h"
+
+#include <gtest/gtest.h>
+
+namespace radprobe {
+namespace {
+
+TEST(AdlResultName, GivenResultCodes_WhenNaming_ThenKnownCodesHaveNamesOthersAreUnknown) {
+  EXPECT_STREQ(adlResultName(4), "ADL_OK_WAIT");
+  EXPECT_STREQ(adlResultName(0), "ADL_OK");
+  EXPECT_STREQ(adlResultName(-7), "ADL_ERR_INVALID_DIPLAY_IDX");
+  EXPECT_STREQ(adlResultName(-12), "ADL_ERR_RESOURCE_CONFLICT");
+  EXPECT_STREQ(adlResultName(-21), "ADL_ERR_NO_XDISPLAY");
+  for (const int unknown : {5, -13, -15, -19, -22, 2147483647, -2147483647 - 1}) {
+    EXPECT_STREQ(adlResultName(unknown), "ADL_UNKNOWN_ERROR") << unknown;
+  }
+}
+
+TEST(AdlSucceeded, GivenResultCodes_WhenChecking_ThenOnlyOkAndWarningSucceed) {
+  EXPECT_TRUE(adlSucceeded(0));
+  EXPECT_TRUE(adlSucceeded(1));
+  for (const int failed : {2, 3, 4, -1, -2147483647 - 1}) EXPECT_FALSE(adlSucceeded(failed));
+}
+
+}  // namespace
+}  // namespace radprobe
