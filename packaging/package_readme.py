@@ -24,8 +24,8 @@ import sys
 
 PRODUCT_SECTIONS = ("For host authors", "zeprobe", "radprobe", "pidctl")
 KIT_SECTION = ("simulated/README.md", "The test kit for host authors")
-FORMAT_SECTIONS = (("simulated/levelzero/README.md", "Level Zero scenario format"),
-                   ("simulated/adl/README.md", "Display library scenario format"))
+FORMAT_SECTIONS = (("simulated/level_zero/README.md", "Level Zero scenario format"),
+                   ("simulated/display_library/README.md", "Display library scenario format"))
 
 
 def sections(path):

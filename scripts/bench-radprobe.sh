@@ -10,10 +10,10 @@ cd "$(dirname "$0")/.."
 build=${1:-build/linux}
 
 cmake --preset linux -B "$build" >/dev/null
-cmake --build "$build" -j "$(nproc)" --target radprobe radprobe_floor simulated_adl >/dev/null
+cmake --build "$build" -j "$(nproc)" --target radprobe radprobe_floor simulated_display_library >/dev/null
 
 export LD_LIBRARY_PATH=$PWD/$build/lib
-export ADL_SIM_SCENARIO=$PWD/simulated/adl/scenarios/many_adapters.json
+export ADL_SIM_SCENARIO=$PWD/simulated/display_library/scenarios/many_adapters.json
 hyperfine -N --output=pipe --warmup 50 --runs 500 \
   --command-name floor "$build/test_support/radprobe_floor" \
   --command-name radprobe "$build/test_support/radprobe"

@@ -19,10 +19,10 @@ if ! command -v hyperfine >/dev/null || [ ! -x /usr/bin/time ]; then
 fi
 build=$(realpath -m "${BUILD_DIR:-build/linux}")
 cmake --preset linux -B "$build" >/dev/null
-cmake --build "$build" -j "$(nproc)" --target zeprobe ze_simulated zeprobe_floor >/dev/null
+cmake --build "$build" -j "$(nproc)" --target zeprobe simulated_level_zero_driver zeprobe_floor >/dev/null
 
 export ZE_ENABLE_ALT_DRIVERS=$build/lib/libze_simulated.so
-scenarios=$PWD/simulated/levelzero/scenarios
+scenarios=$PWD/simulated/level_zero/scenarios
 bin=$build/bin
 floor=$build/test_support/zeprobe_floor
 work=$(mktemp -d)

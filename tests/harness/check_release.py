@@ -63,7 +63,7 @@ ZIP_FILES = (
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "shell32.dll", "ole32.dll", "msvcrt.dll",
                "advapi32.dll", "ntdll.dll"}
 HARDENING = {"DYNAMIC_BASE": 0x40, "HIGH_ENTROPY_VA": 0x20, "NX_COMPAT": 0x100}
-KIT_FILES = ("schemas/levelzero-scenario.schema.json",
+KIT_FILES = ("schemas/level-zero-scenario.schema.json",
              "schemas/display-library-scenario.schema.json",
              "sample_host.cpp", "sample_host.exe",
              "README.md", "LICENSE", "THIRD-PARTY-NOTICES.txt", "SHA256SUMS")

@@ -1,4 +1,4 @@
-"""Random machines for the simulated display library (simulated/adl/README.md), and what a run
+"""Random machines for the simulated display library (simulated/display_library/README.md), and what a run
 of radprobe on one of them must show: its status, its messages and its report."""
 import json
 import os

@@ -18,7 +18,7 @@
 
 #include "scenario_reading.h"
 
-namespace simulated::levelzero {
+namespace simulated::level_zero {
 
 // Every function the simulation answers; faults and enumeration counts are keyed by these.
 enum class Call {
@@ -139,4 +139,4 @@ constexpr std::size_t kMaxListLength = 1024;
 Scenario parseScenario(const std::string& text);
 Scenario loadScenarioFile(const std::string& path);
 
-}  // namespace simulated::levelzero
+}  // namespace simulated::level_zero

@@ -26,7 +26,7 @@
 #include "error_dialogs.h"
 #include "scenario.h"
 
-namespace simulated::levelzero {
+namespace simulated::level_zero {
 namespace {
 
 constexpr char kLibraryName[] = "simulated Level Zero driver";
@@ -157,9 +157,9 @@ std::optional<std::string> readTooEarly(PowerDomain& domain) {
 }
 
 }  // namespace
-}  // namespace simulated::levelzero
+}  // namespace simulated::level_zero
 
-using namespace simulated::levelzero;
+using namespace simulated::level_zero;
 
 ze_result_t ZE_APICALL zeInit(ze_init_flags_t flags) {
   if (const char* problem = simulated::errorDialogsLeftOn()) {

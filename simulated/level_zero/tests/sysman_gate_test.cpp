@@ -7,7 +7,7 @@
 
 #include <cstdlib>
 
-namespace simulated::levelzero {
+namespace simulated::level_zero {
 namespace {
 
 TEST(SysmanGate, GivenSysmanNotEnabledAtInit_WhenCallingSysman_ThenTheDriverAnswersUninitialized) {
@@ -28,4 +28,4 @@ TEST(SysmanGate, GivenSysmanNotEnabledAtInit_WhenCallingSysman_ThenTheDriverAnsw
 }
 
 }  // namespace
-}  // namespace simulated::levelzero
+}  // namespace simulated::level_zero

@@ -9,7 +9,7 @@
 
 #include <type_traits>
 
-namespace simulated::levelzero {
+namespace simulated::level_zero {
 namespace {
 
 // Sets the slots of the table that serve a function of level_zero_calls.inc.
@@ -33,13 +33,13 @@ ze_result_t provideTable(ze_api_version_t version, Table* table) {
 }
 
 }  // namespace
-}  // namespace simulated::levelzero
+}  // namespace simulated::level_zero
 
 // The dispatch-table getters that the loader requires of a driver library, each with the
 // table it fills.
 #define DISPATCH_TABLE_GETTER(getter, Table)                                                      \
   extern "C" ZE_DLLEXPORT ze_result_t ZE_APICALL getter(ze_api_version_t version, Table* table) { \
-    return simulated::levelzero::provideTable(version, table);                                    \
+    return simulated::level_zero::provideTable(version, table);                                    \
   }
 
 DISPATCH_TABLE_GETTER(zeGetCommandListProcAddrTable, ze_command_list_dditable_t)

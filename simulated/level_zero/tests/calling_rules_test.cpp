@@ -9,7 +9,7 @@
 #include <functional>
 #include <string>
 
-namespace simulated::levelzero {
+namespace simulated::level_zero {
 namespace {
 
 struct Rule {
@@ -82,4 +82,4 @@ TEST(CallingRules, GivenACallThatBreaksARule_WhenAnswering_ThenTheDriverRefusesI
 }
 
 }  // namespace
-}  // namespace simulated::levelzero
+}  // namespace simulated::level_zero

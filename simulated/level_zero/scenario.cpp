@@ -6,7 +6,7 @@
 #include <limits>
 #include <string_view>
 
-namespace simulated::levelzero {
+namespace simulated::level_zero {
 
 std::optional<std::uint32_t> Behaviour::scriptedResult(Call call) {
   const std::uint32_t number = ++calls_[index(call)];
@@ -300,4 +300,4 @@ Scenario loadScenarioFile(const std::string& path) {
   return readScenario(readDocument(path));
 }
 
-}  // namespace simulated::levelzero
+}  // namespace simulated::level_zero

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace simulated::levelzero {
+namespace simulated::level_zero {
 namespace {
 
 std::string oneDevice(const std::string& deviceFields) {
@@ -158,4 +158,4 @@ TEST(Behaviour, GivenScriptedCounts_WhenResolving_ThenReportedIsFreeAndFilledNev
 }
 
 }  // namespace
-}  // namespace simulated::levelzero
+}  // namespace simulated::level_zero
