@@ -185,7 +185,7 @@ def ze_api_version(rng):
     return "%d.%d" % (number(), number())
 
 
-def simulated_level_zero_scenario(rng):
+def ze_scenario(rng):
     # A fault-free scenario now and then, so that whole reports are written too.
     failure_rate = weighted(rng, [(2, 0.0), (3, 0.05), (3, 0.15), (1, 0.4)])
     power_rate = 0.04
@@ -294,7 +294,7 @@ def point_at_scenario(env, library, scenario_path):
 
 
 RULES = ProgramRules(
-    name="zeprobe", folder="bin", library="libze_simulated.so", generate=simulated_level_zero_scenario, time_bound=ze_time_bound,
+    name="zeprobe", folder="bin", library="libze_simulated.so", generate=ze_scenario, time_bound=ze_time_bound,
     check=check_zeprobe,
     # Fatal failures depend on call numbers and counts: either status may come.
     expected_status=lambda scenario, arguments: None,
@@ -322,7 +322,7 @@ def self_test(expect):
     expect("zeprobe: sanitizer report",
            not ok(check_zeprobe(1, b"", b"==12==ERROR: AddressSanitizer: heap-buffer-overflow\n", [], True)))
 
-    ze_runs = [simulated_level_zero_scenario(scenario_random("zeprobe", 1, index)) for index in range(300)]
+    ze_runs = [ze_scenario(scenario_random("zeprobe", 1, index)) for index in range(300)]
     ze_texts = [json.dumps(scenario) for scenario, _, _ in ze_runs]
     for wanted in ('"nan"', '"-inf"', '"call": ', '"filled": ', '"reported": 4294967295',
                    "1.7976931348623157e+308", str(UINT64_MAX), str(INT32_MIN), '"drivers": []',
