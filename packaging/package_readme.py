@@ -60,7 +60,8 @@ def how_it_ends(source_dir, library, scenario):
     """The exit status that the suite's golden pins, or the time-out of a scenario that hangs."""
     if scenario.get("hangs", False):
         return "never by itself: your time-out ends it"
-    path = os.path.join(source_dir, library["goldens"], scenario["name"] + ".status")
+    golden = scenario.get("golden", scenario["name"])
+    path = os.path.join(source_dir, library["goldens"], golden + ".status")
     with open(path, encoding="ascii") as handle:
         return f"status {handle.read().strip()}"
 

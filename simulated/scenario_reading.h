@@ -151,8 +151,9 @@ inline bool bytesZeroed(const void* start, std::size_t size) {
 }
 
 // Writes "<library>: <message>" as one line on standard error and ends the process at once
-// with status 86, never that of a program's result, so that a broken test set-up never passes for a
-// result of the program. <library> names the simulated library, such as "simulated ADL".
+// with status 86, a status that no program here ends with, so that a broken test set-up never
+// passes for a result of the program. <library> names the simulated library, such as
+// "simulated ADL".
 [[noreturn]] void endBrokenSetUp(std::string_view library, std::string_view message);
 
 // The reaction to a bad scenario: endBrokenSetUp with "bad scenario: <place>: <problem>".

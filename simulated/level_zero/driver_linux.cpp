@@ -39,7 +39,7 @@ ze_result_t provideTable(ze_api_version_t version, Table* table) {
 // table it fills.
 #define DISPATCH_TABLE_GETTER(getter, Table)                                                      \
   extern "C" ZE_DLLEXPORT ze_result_t ZE_APICALL getter(ze_api_version_t version, Table* table) { \
-    return simulated::level_zero::provideTable(version, table);                                    \
+    return simulated::level_zero::provideTable(version, table);                                   \
   }
 
 DISPATCH_TABLE_GETTER(zeGetCommandListProcAddrTable, ze_command_list_dditable_t)

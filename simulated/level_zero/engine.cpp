@@ -72,7 +72,7 @@ bool zeroedBeyond(const Output& output, std::size_t skipped) {
 }
 
 // Runs one simulated call on an object: the checks a real driver makes, then the scripted
-// fault if any, then the call's own work.
+// delay and fault if any (Behaviour::scriptedResult), then the call's own work.
 template <typename Object, typename Handle, typename Work>
 ze_result_t answer(Call call, Handle handle, bool sysman, Work work) {
   if (!session().scenario || (sysman && !session().sysmanEnabled)) {

@@ -211,26 +211,35 @@ def hangs(scenario):
     return scenario.get("hangs", False)
 
 
+def kit_scenarios(kit_folder, manifest, source):
+    """Each kit scenario with its library, its unpacked file and the prefix of the suite's
+    golden files for it (a scenario may share another's golden: "golden" in the manifest)."""
+    for library in kit_libraries(manifest):
+        for scenario in library["scenarios"]:
+            path = os.path.join(kit_folder, "scenarios", library["folder"],
+                                scenario["name"] + ".json")
+            golden = os.path.join(source, library["goldens"],
+                                  scenario.get("golden", scenario["name"]))
+            yield library, scenario, path, golden
+
+
 def check_kit_runs(product, kit, manifest, source, winrun, wineprefix):
     wine = ["--wine", winrun, "--wineprefix", wineprefix]
     faults = []
     with tempfile.TemporaryDirectory() as temporary:
         kit_folder = unpack_kit(temporary, product, kit, manifest)
-        for library in kit_libraries(manifest):
+        for library, scenario, path, golden in kit_scenarios(kit_folder, manifest, source):
+            if hangs(scenario):
+                continue
             program = os.path.join(kit_folder, library["program"])
-            goldens = os.path.join(source, library["goldens"])
-            for scenario in library["scenarios"]:
-                if hangs(scenario):
-                    continue
-                path = os.path.join(kit_folder, "scenarios", library["folder"],
-                                    scenario["name"] + ".json")
-                faults += golden_run_faults(os.path.join(goldens, scenario["name"]),
-                                            [f"{library['variable']}={path}"],
-                                            [program] + scenario.get("arguments", []), wine)
-                print(f"{library['program']}: {scenario['name']} checked")
+            faults += golden_run_faults(golden, [f"{library['variable']}={path}"],
+                                        [program] + scenario.get("arguments", []), wine)
+            print(f"{library['program']}: {scenario['name']} checked")
+        for library in kit_libraries(manifest):
             # A kit library without its scenario variable never reports fake hardware.
-            faults += golden_run_faults(os.path.join(goldens, "scenario_variable_not_set"), [],
-                                        [program], wine)
+            faults += golden_run_faults(
+                os.path.join(source, library["goldens"], "scenario_variable_not_set"), [],
+                [os.path.join(kit_folder, library["program"])], wine)
     return faults
 
 
@@ -338,26 +347,21 @@ def check_kit_host_runs(product, kit, manifest, source, wineprefix):
         kit_folder = unpack_kit(scratch, product, kit, manifest)
         host = os.path.join(kit_folder, "sample_host.exe")
         marker = os.path.basename(scratch)
-        for library in kit_libraries(manifest):
-            for scenario in library["scenarios"]:
-                name = f"{library['program']} {scenario['name']}"
-                path = os.path.join(kit_folder, "scenarios", library["folder"],
-                                    scenario["name"] + ".json")
-                command = [os.path.join(kit_folder, library["program"])]
-                command += scenario.get("arguments", [])
-                timeout_ms = HUNG_TIMEOUT_MS if hangs(scenario) else HOST_TIMEOUT_MS
-                printout, elapsed = run_sample_host(
-                    host, timeout_ms, command, {library["variable"]: windows_path(path)},
-                    wineprefix)
-                if printout is None:
-                    faults.append(f"{name}: the sample host printed nothing it should, or did "
-                                  f"not end ({elapsed:.1f} s)")
-                if hangs(scenario):
-                    faults += hung_run_faults(name, printout, elapsed, marker)
-                elif printout is not None:
-                    faults += ending_run_faults(
-                        name, printout, os.path.join(source, library["goldens"], scenario["name"]))
-                print(f"{name}: {elapsed:.2f} s")
+        for library, scenario, path, golden in kit_scenarios(kit_folder, manifest, source):
+            name = f"{library['program']} {scenario['name']}"
+            command = [os.path.join(kit_folder, library["program"])]
+            command += scenario.get("arguments", [])
+            timeout_ms = HUNG_TIMEOUT_MS if hangs(scenario) else HOST_TIMEOUT_MS
+            printout, elapsed = run_sample_host(
+                host, timeout_ms, command, {library["variable"]: windows_path(path)}, wineprefix)
+            if printout is None:
+                faults.append(f"{name}: the sample host printed nothing it should, or did "
+                              f"not end ({elapsed:.1f} s)")
+            if hangs(scenario):
+                faults += hung_run_faults(name, printout, elapsed, marker)
+            elif printout is not None:
+                faults += ending_run_faults(name, printout, golden)
+            print(f"{name}: {elapsed:.2f} s")
     return faults
 
 
