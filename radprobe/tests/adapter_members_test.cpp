@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+#include <string>
+
 namespace radprobe {
 namespace {
 
@@ -12,6 +15,20 @@ TEST(AsicTypeList, GivenMasks_WhenListing_ThenNamesFollowBitOrderWithUnknownPerH
             R"(["ADL_ASIC_DISCRETE", "ADL_ASIC_FUSION", "ADL_ASIC_UNKNOWN"])");
   EXPECT_EQ(asicTypeList(0x80000102u),
             R"(["ADL_ASIC_INTEGRATED", "ADL_ASIC_UNKNOWN", "ADL_ASIC_UNKNOWN"])");
+}
+
+// Each of the eight defined bits has a name of its own, listed at its bit's place: a name
+// copied from a neighbouring bit would report one ASIC type as another.
+TEST(AsicTypeList, GivenTheEightDefinedBits_WhenListing_ThenEachHasItsOwnNameInBitOrder) {
+  std::string joined = "[";
+  std::set<std::string> names;
+  for (int position = 0; position < 8; ++position) {
+    const std::string single = asicTypeList(1u << position);
+    EXPECT_NE(single, R"(["ADL_ASIC_UNKNOWN"])") << "bit " << position;
+    EXPECT_TRUE(names.insert(single).second) << single << " names two bits";
+    joined += (position == 0 ? "" : ", ") + single.substr(1, single.size() - 2);
+  }
+  EXPECT_EQ(asicTypeList(0xFF), joined + "]");
 }
 
 }  // namespace

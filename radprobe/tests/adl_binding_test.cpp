@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <string>
+
 namespace radprobe {
 namespace {
 
@@ -14,6 +17,18 @@ TEST(AdlResultName, GivenResultCodes_WhenNaming_ThenKnownCodesHaveNamesOthersAre
   for (const int unknown : {5, -13, -15, -19, -22, 2147483647, -2147483647 - 1}) {
     EXPECT_STREQ(adlResultName(unknown), "ADL_UNKNOWN_ERROR") << unknown;
   }
+}
+
+// A name copied from a neighbouring code would report one failure under another's name.
+TEST(AdlResultName, GivenEveryNamedCode_WhenNaming_ThenNoTwoCodesShareAName) {
+  std::map<std::string, int> codeOfName;
+  for (int code = -64; code <= 64; ++code) {
+    const std::string name = adlResultName(code);
+    if (name == "ADL_UNKNOWN_ERROR") continue;
+    const auto [place, added] = codeOfName.emplace(name, code);
+    EXPECT_TRUE(added) << name << " names both " << place->second << " and " << code;
+  }
+  EXPECT_EQ(codeOfName.size(), 19u);
 }
 
 TEST(AdlSucceeded, GivenResultCodes_WhenChecking_ThenOnlyOkAndWarningSucceed) {

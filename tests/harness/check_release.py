@@ -6,10 +6,16 @@ second build gives the same bytes. Each check prints every fault it finds and fa
     check_release.py zip-contents ZIP VERSION     exactly the release files, in name order,
                                                   .exe and .dll 0755, other files 0644;
                                                   SHA256SUMS verifies; the README holds the
-                                                  section of every program
+                                                  section of every program; the notices
+                                                  name every statically linked runtime
+    check_release.py changed-copies ZIP VERSION   a copy of the zip with any one file changed
+                                                  by one byte fails zip-contents, which names
+                                                  that file
     check_release.py kit-contents ZIP VERSION MANIFEST
                                                   the same of the simulated-hardware kit, whose
-                                                  scenarios MANIFEST (simulated/kit.json) lists
+                                                  scenarios MANIFEST (simulated/kit.json) lists;
+                                                  its README runs each scenario with the
+                                                  manifest's program and arguments
     check_release.py kit-runs ZIP KIT MANIFEST SOURCE WINRUN WINEPREFIX
                                                   under Wine, the unpacked product programs
                                                   beside the unpacked kit's libraries give for
@@ -26,7 +32,8 @@ second build gives the same bytes. Each check prints every fault it finds and fa
                                                   time-out, within a second of it, with no
                                                   process left running
     check_release.py zip-imports ZIP              each executable imports only system DLLs
-    check_release.py zip-hardening ZIP            ASLR, high-entropy ASLR, DEP, relocations
+    check_release.py zip-hardening ZIP            ASLR, high-entropy ASLR, DEP, relocations;
+                                                  stripped: no symbol table, no debug section
     check_release.py zip-version ZIP VERSION      each executable's version resource
     check_release.py deb DEB VERSION ROOT         unpacks into ROOT; files and control fields
     check_release.py lintian DEB                  lintian reports no error and no warning
@@ -34,7 +41,7 @@ second build gives the same bytes. Each check prints every fault it finds and fa
         builds TARGETs from SOURCE with PRESET in the folder SECOND, packs them (CMAKE and the
         cpack beside it), and compares bin/ and the packages with those of the build folder
         FIRST
-The four zip checks take the release's program files after these arguments, as the build
+The five zip checks take the release's program files after these arguments, as the build
 lists them (RELEASE_PROGRAM_FILES): e.g. zip-imports ZIP zeprobe.exe radprobe.exe pidctl.exe.
 """
 import gzip
@@ -62,6 +69,11 @@ ZIP_FILES = (
 # programs (a compiler runtime DLL, for example, when the static link is lost).
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "shell32.dll", "ole32.dll", "msvcrt.dll",
                "advapi32.dll", "ntdll.dll"}
+# The runtimes that the MinGW-w64 build links statically, each by the Debian package whose
+# copyright file the notices copy.
+STATIC_RUNTIMES = {"gcc-mingw-w64-base": "the GCC runtime (libstdc++, libgcc)",
+                   "base-files": "the GPL 3, to which the GCC runtime's terms refer",
+                   "mingw-w64-x86-64-dev": "the MinGW-w64 runtime"}
 HARDENING = {"DYNAMIC_BASE": 0x40, "HIGH_ENTROPY_VA": 0x20, "NX_COMPAT": 0x100}
 KIT_FILES = ("schemas/level-zero-scenario.schema.json",
              "schemas/display-library-scenario.schema.json",
@@ -164,7 +176,43 @@ def readme_faults(files, programs):
 def check_zip_contents(archive, version, *programs):
     return (contents_faults(archive, f"console-gpu-helpers-{version}-win64.zip",
                             programs + ZIP_FILES)
-            + readme_faults(zip_files(archive), programs))
+            + readme_faults(zip_files(archive), programs)
+            + notices_faults(zip_files(archive)))
+
+
+def notices_faults(files):
+    """The notices name every runtime that the MinGW-w64 build links statically into each
+    executable and library, with the licence text that their terms refer to."""
+    notices = files.get("THIRD-PARTY-NOTICES.txt", b"").decode("utf-8")
+    return [f"THIRD-PARTY-NOTICES.txt does not hold {what} (Debian package {package})"
+            for package, what in STATIC_RUNTIMES.items()
+            if f"Debian package {package} " not in notices]
+
+
+def check_changed_copies(archive, version, *programs):
+    """The zip check itself: a copy of the zip with one file changed by one byte must fail it,
+    naming that file, for each file that SHA256SUMS lists; the faults of the zip itself are
+    zip-contents' to report."""
+    faults, own = [], check_zip_contents(archive, version, *programs)
+    with zipfile.ZipFile(archive) as package:
+        entries = [(info, package.read(info)) for info in package.infolist()]
+    top = top_folder(archive)
+    with tempfile.TemporaryDirectory() as scratch:
+        copy = os.path.join(scratch, os.path.basename(archive))
+        for changed, _ in entries:
+            name = changed.filename[len(top):]
+            if changed.is_dir() or name == "SHA256SUMS":
+                continue
+            with zipfile.ZipFile(copy, "w") as package:
+                for info, data in entries:
+                    package.writestr(info, data[:-1] + bytes([data[-1] ^ 1])
+                                     if info is changed else data)
+            found = [fault for fault in check_zip_contents(copy, version, *programs)
+                     if fault not in own]
+            if found != [f"SHA256SUMS: wrong checksum of {name}"]:
+                faults.append(f"{name} changed by one byte: the zip check reports {found}")
+            print(f"{name} changed: {found}")
+    return faults
 
 
 def kit_libraries(manifest):
@@ -177,8 +225,26 @@ def check_kit_contents(archive, version, manifest):
         name for library in kit_libraries(manifest) for name in
         [library["library"]] + [f"scenarios/{library['folder']}/{scenario['name']}.json"
                                 for scenario in library["scenarios"]])
-    return contents_faults(archive, f"console-gpu-helpers-{version}-simulated-win64.zip",
-                           expected)
+    files = zip_files(archive)
+    return (contents_faults(archive, f"console-gpu-helpers-{version}-simulated-win64.zip",
+                            expected)
+            + notices_faults(files) + scenario_row_faults(files, manifest))
+
+
+def scenario_row_faults(files, manifest):
+    """The kit README's row of each scenario tells the host to run its program with the
+    arguments that the manifest gives."""
+    rows = dict(re.findall(r"^\| `scenarios/([^`]+)\.json`, run as `([^`]*)` \|",
+                           files.get("README.md", b"").decode("utf-8"), re.MULTILINE))
+    faults = []
+    for library in kit_libraries(manifest):
+        for scenario in library["scenarios"]:
+            name = f"{library['folder']}/{scenario['name']}"
+            command = " ".join([library["program"]] + scenario.get("arguments", []))
+            if rows.get(name) != command:
+                faults.append(f"README.md: the row of {name} runs {rows.get(name)!r}, "
+                              f"not {command!r}")
+    return faults
 
 
 def golden_run_faults(expect, environment, command, wine):
@@ -381,7 +447,27 @@ def check_zip_hardening(archive, *programs):
             pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_BASERELOC"]]
         if relocations.Size == 0:
             faults.append(f"{name}: no base relocations, so it always loads at the same address")
+        # Stripped: no symbol table and no debug sections, which would more than double the
+        # size of each executable and hand out the names of its functions.
+        if image.FILE_HEADER.PointerToSymbolTable != 0:
+            faults.append(f"{name}: has a symbol table; it is not stripped")
+        faults += [f"{name}: has the debug section {section}" for section in section_names(image)
+                   if section.startswith(".debug")]
     return faults
+
+
+def section_names(image):
+    """The names of the image's sections; a name longer than eight bytes is stored as "/n", an
+    offset into the string table that follows the symbol table."""
+    strings = image.FILE_HEADER.PointerToSymbolTable + 18 * image.FILE_HEADER.NumberOfSymbols
+    names = []
+    for section in image.sections:
+        name = section.Name.rstrip(b"\0").decode("latin-1")
+        if name.startswith("/") and name[1:].isdigit() and image.FILE_HEADER.PointerToSymbolTable:
+            start = strings + int(name[1:])
+            name = image.__data__[start:image.__data__.find(b"\0", start)].decode("latin-1")
+        names.append(name)
+    return names
 
 
 def version_strings(image):
@@ -492,7 +578,7 @@ def check_rebuild(cmake, source, preset, first, second, *targets):
 
 
 CHECKS = {"folder": check_folder, "zip-contents": check_zip_contents,
-          "kit-contents": check_kit_contents, "kit-runs": check_kit_runs,
+          "changed-copies": check_changed_copies, "kit-contents": check_kit_contents, "kit-runs": check_kit_runs,
           "kit-host-runs": check_kit_host_runs,
           "zip-imports": check_zip_imports, "zip-hardening": check_zip_hardening,
           "zip-version": check_zip_version, "deb": check_deb, "lintian": check_lintian,
