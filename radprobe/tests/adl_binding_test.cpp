@@ -17,9 +17,9 @@ TEST(AdlResultName, GivenResultCodes_WhenNaming_ThenKnownCodesHaveNamesOthersAre
 }
 
 TEST(AdlSucceeded, GivenResultCodes_WhenChecking_ThenOnlyOkAndWarningSucceed) {
-  EXPECT_TRUE(adlSucceeded(0));
-  EXPECT_TRUE(adlSucceeded(1));
-  for (const int failed : {2, 3, 4, -1, -2147483647 - 1}) EXPECT_FALSE(adlSucceeded(failed));
+  EXPECT_TRUE(adl::succeeded(0));
+  EXPECT_TRUE(adl::succeeded(1));
+  for (const int failed : {2, 3, 4, -1, -2147483647 - 1}) EXPECT_FALSE(adl::succeeded(failed));
 }
 
 }  // namespace
