@@ -9,18 +9,8 @@
 namespace pidctl {
 namespace {
 
-std::string hex(std::uint32_t value) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(value));
-  return text;
-}
-
-std::string nameOf(const void* handle) {
-  if (handle == RecordingPlatform::kWindow) return "hwnd";
-  if (handle == RecordingPlatform::kStore) return "store";
-  if (handle == RecordingPlatform::kInput) return "conin";
-  return handle == nullptr ? "NULL" : "unknown handle";
-}
+std::string hex(std::uint32_t value);
+std::string nameOf(const void* handle);
 
 }  // namespace
 
@@ -177,4 +167,20 @@ bool RecordingPlatform::setConsoleMode(InputHandle input, std::uint32_t mode) {
   return perform("SetConsoleMode", nameOf(input) + ", " + hex(mode));
 }
 
+namespace {
+
+std::string hex(std::uint32_t value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(value));
+  return text;
+}
+
+std::string nameOf(const void* handle) {
+  if (handle == RecordingPlatform::kWindow) return "hwnd";
+  if (handle == RecordingPlatform::kStore) return "store";
+  if (handle == RecordingPlatform::kInput) return "conin";
+  return handle == nullptr ? "NULL" : "unknown handle";
+}
+
+}  // namespace
 }  // namespace pidctl
