@@ -14,15 +14,14 @@ std::string nameOf(const void* handle);
 
 }  // namespace
 
-RunOutcome runPidctlWith(RecordingPlatform& platform, const std::vector<std::u16string>& args) {
+RunOutcome runPidctlWith(RecordingPlatform& platform, const Args& args) {
   std::ostringstream errors;
   const std::uint32_t status = runPidctl(args, platform, errors);
   return RunOutcome{status, errors.str()};
 }
 
-std::vector<std::string> afterSwitchToConsole42(const std::vector<std::string>& calls) {
-  std::vector<std::string> all = {"SetLastError(0)", "FreeConsole()", "SetLastError(0)",
-                                  "AttachConsole(42)"};
+Calls afterSwitchToConsole42(const Calls& calls) {
+  Calls all = {"SetLastError(0)", "FreeConsole()", "SetLastError(0)", "AttachConsole(42)"};
   all.insert(all.end(), calls.begin(), calls.end());
   return all;
 }
