@@ -120,6 +120,12 @@ inline constexpr int ADL_ERR_NULL_POINTER = -9;
 inline constexpr int ADL_ERR_INVALID_CALLBACK = -11;
 inline constexpr int ADL_ERR_NOT_INIT = -2;
 
+// A call succeeded when its result is ADL_OK or ADL_OK_WARNING; every other code fails, the
+// other positive ones included.
+constexpr bool succeeded(int result) {
+  return ADL_OK <= result && result <= ADL_OK_WARNING;
+}
+
 inline constexpr int ADL_DL_FANCTRL_SPEED_TYPE_PERCENT = 1;
 inline constexpr int ADL_DL_FANCTRL_SPEED_TYPE_RPM = 2;
 inline constexpr int OD8_FAN_ACOUSTIC_LIMIT = 11;

@@ -14,17 +14,8 @@ constexpr std::uint32_t kEnableQuickEditMode = 0x0040;
 // A change of the quick-edit flag takes effect only with this flag set in the same call.
 constexpr std::uint32_t kEnableExtendedFlags = 0x0080;
 
-bool isOpen(InputHandle handle) {
-  return handle != nullptr && reinterpret_cast<std::uintptr_t>(handle) != ~std::uintptr_t{0};
-}
-
-// Opens the console's input buffer; a failed open yields the status that ends the run.
-ExitStatus openConsoleInput(ConsolePlatform& platform, InputHandle& input) {
-  return callForLastError(platform, [&] {
-    input = platform.createFile(u"CONIN$", kGenericReadWrite, kFileShareReadWrite, kOpenExisting);
-    return isOpen(input);
-  });
-}
+ExitStatus openConsoleInput(ConsolePlatform& platform, InputHandle& input);
+bool isOpen(InputHandle handle);
 
 }  // namespace
 
@@ -52,4 +43,19 @@ ExitStatus switchOffQuickEdit(ConsolePlatform& platform) {
   return callForLastError(platform, [&] { return platform.setConsoleMode(input, newMode); });
 }
 
+namespace {
+
+// Opens the console's input buffer; a failed open yields the status that ends the run.
+ExitStatus openConsoleInput(ConsolePlatform& platform, InputHandle& input) {
+  return callForLastError(platform, [&] {
+    input = platform.createFile(u"CONIN$", kGenericReadWrite, kFileShareReadWrite, kOpenExisting);
+    return isOpen(input);
+  });
+}
+
+bool isOpen(InputHandle handle) {
+  return handle != nullptr && reinterpret_cast<std::uintptr_t>(handle) != ~std::uintptr_t{0};
+}
+
+}  // namespace
 }  // namespace pidctl

@@ -11,14 +11,7 @@
 namespace pidctl {
 namespace {
 
-// The command line as UTF-16 strings, argument 0 (the program's name) included.
-std::vector<std::u16string> argumentsOf(int argc, wchar_t** argv) {
-  std::vector<std::u16string> args;
-  for (int index = 0; index < argc; ++index) {
-    args.emplace_back(argv[index], argv[index] + std::wcslen(argv[index]));
-  }
-  return args;
-}
+std::vector<std::u16string> argumentsOf(int argc, wchar_t** argv);
 
 }  // namespace
 }  // namespace pidctl
@@ -31,3 +24,18 @@ int wmain(int argc, wchar_t** argv) {
   pidctl::ConsolePlatform& platform = pidctl::windowsPlatform();
   return static_cast<int>(pidctl::runPidctl(args, platform, std::cerr));
 }
+
+namespace pidctl {
+namespace {
+
+// The command line as UTF-16 strings, argument 0 (the program's name) included.
+std::vector<std::u16string> argumentsOf(int argc, wchar_t** argv) {
+  std::vector<std::u16string> args;
+  for (int index = 0; index < argc; ++index) {
+    args.emplace_back(argv[index], argv[index] + std::wcslen(argv[index]));
+  }
+  return args;
+}
+
+}  // namespace
+}  // namespace pidctl

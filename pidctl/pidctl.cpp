@@ -19,45 +19,12 @@ struct Command {
   std::string_view valueUsage;
 };
 
-constexpr std::array kCommands{
-    Command{u"hide", hideConsoleWindow, nullptr, {}},
-    Command{u"show", showConsoleWindow, nullptr, {}},
-    Command{u"shownoactivate", showConsoleWindowNoActivate, nullptr, {}},
-    Command{u"foreground", bringConsoleWindowToForeground, nullptr, {}},
-    Command{u"appusermodelid", nullptr, setAppUserModelId,
-            "Usage: pidctl appusermodelid <pid> <appid>"},
-    Command{u"ctrlc", sendCtrlC, nullptr, {}},
-    Command{u"noselect", switchOffQuickEdit, nullptr, {}},
-    Command{u"title", nullptr, setConsoleTitle, "Usage: pidctl title <pid> <title>"},
-};
-
 constexpr std::size_t kLeastArgumentCount = 3;
 constexpr std::size_t kArgumentCountWithValue = 4;
 
-ExitStatus reportCommandLineError(std::ostream& errors, std::string_view message) {
-  errors << message << '\n' << std::flush;
-  return kCommandLineError;
-}
-
-// Matching is exact: same length, same code units, case included.
-const Command* findCommand(std::u16string_view word) {
-  for (const Command& command : kCommands) {
-    if (command.word == word) return &command;
-  }
-  return nullptr;
-}
-
-// Leaves this process's console for the target's; the pid's 32 bits go to the platform
-// unchanged, so -1 names the console of this process's parent. A failure of either step
-// ends the run, since the command would otherwise act on the wrong console or on none.
-ExitStatus switchToConsoleOf(ConsolePlatform& platform, std::int32_t pid) {
-  if (const ExitStatus failure =
-          callForLastError(platform, [&] { return platform.freeConsole(); })) {
-    return failure;
-  }
-  return callForLastError(platform,
-                          [&] { return platform.attachConsole(static_cast<std::uint32_t>(pid)); });
-}
+ExitStatus reportCommandLineError(std::ostream& errors, std::string_view message);
+ExitStatus switchToConsoleOf(ConsolePlatform& platform, std::int32_t pid);
+const Command* findCommand(std::u16string_view word);
 
 }  // namespace
 
@@ -81,4 +48,44 @@ ExitStatus runPidctl(std::span<const std::u16string> args, ConsolePlatform& plat
   return command->actionWithValue(platform, args[3]);
 }
 
+namespace {
+
+ExitStatus reportCommandLineError(std::ostream& errors, std::string_view message) {
+  errors << message << '\n' << std::flush;
+  return kCommandLineError;
+}
+
+// Leaves this process's console for the target's; the pid's 32 bits go to the platform
+// unchanged, so -1 names the console of this process's parent. A failure of either step
+// ends the run, since the command would otherwise act on the wrong console or on none.
+ExitStatus switchToConsoleOf(ConsolePlatform& platform, std::int32_t pid) {
+  if (const ExitStatus failure =
+          callForLastError(platform, [&] { return platform.freeConsole(); })) {
+    return failure;
+  }
+  return callForLastError(platform,
+                          [&] { return platform.attachConsole(static_cast<std::uint32_t>(pid)); });
+}
+
+constexpr std::array kCommands{
+    Command{u"hide", hideConsoleWindow, nullptr, {}},
+    Command{u"show", showConsoleWindow, nullptr, {}},
+    Command{u"shownoactivate", showConsoleWindowNoActivate, nullptr, {}},
+    Command{u"foreground", bringConsoleWindowToForeground, nullptr, {}},
+    Command{u"appusermodelid", nullptr, setAppUserModelId,
+            "Usage: pidctl appusermodelid <pid> <appid>"},
+    Command{u"ctrlc", sendCtrlC, nullptr, {}},
+    Command{u"noselect", switchOffQuickEdit, nullptr, {}},
+    Command{u"title", nullptr, setConsoleTitle, "Usage: pidctl title <pid> <title>"},
+};
+
+// Matching is exact: same length, same code units, case included.
+const Command* findCommand(std::u16string_view word) {
+  for (const Command& command : kCommands) {
+    if (command.word == word) return &command;
+  }
+  return nullptr;
+}
+
+}  // namespace
 }  // namespace pidctl

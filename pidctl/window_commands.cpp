@@ -12,44 +12,11 @@ constexpr int kSwHide = 0;
 constexpr int kSwShowNoActivate = 4;
 constexpr int kSwShow = 5;
 
-// Fetches the console window; a console without one yields the status that ends the run.
-// GetConsoleWindow is not documented to set a last-error code when it returns null.
-ExitStatus fetchConsoleWindow(ConsolePlatform& platform, WindowHandle& window) {
-  return callForLastError(
-      platform,
-      [&] {
-        window = platform.getConsoleWindow();
-        return window != nullptr;
-      },
-      kErrorInvalidWindowHandle);
-}
-
-bool failed(HResult result) {
-  return result < 0;
-}
-
-ExitStatus statusOf(HResult result) {
-  return static_cast<ExitStatus>(result);
-}
-
-// Copies the text with its terminating zero into memory from CoTaskMemAlloc, which the
-// platform's PropVariantClear releases again.
-bool buildStringValue(ConsolePlatform& platform, const std::u16string& text, PropertyValue& value) {
-  void* memory = platform.coTaskMemAlloc((text.size() + 1) * sizeof(char16_t));
-  if (memory == nullptr) return false;
-  auto* units = static_cast<char16_t*>(memory);
-  *std::copy(text.begin(), text.end(), units) = u'\0';
-  value = PropertyValue{kVtLpwstr, units};
-  return true;
-}
-
-ExitStatus applyShowMode(ConsolePlatform& platform, int showMode) {
-  WindowHandle window = nullptr;
-  if (const ExitStatus failure = fetchConsoleWindow(platform, window)) return failure;
-  // ShowWindow's result only tells whether the window was visible before.
-  platform.showWindow(window, showMode);
-  return kSuccess;
-}
+ExitStatus applyShowMode(ConsolePlatform& platform, int showMode);
+ExitStatus fetchConsoleWindow(ConsolePlatform& platform, WindowHandle& window);
+bool failed(HResult result);
+ExitStatus statusOf(HResult result);
+bool buildStringValue(ConsolePlatform& platform, const std::u16string& text, PropertyValue& value);
 
 }  // namespace
 
@@ -97,4 +64,46 @@ ExitStatus setAppUserModelId(ConsolePlatform& platform, const std::u16string& id
   return kSuccess;
 }
 
+namespace {
+
+ExitStatus applyShowMode(ConsolePlatform& platform, int showMode) {
+  WindowHandle window = nullptr;
+  if (const ExitStatus failure = fetchConsoleWindow(platform, window)) return failure;
+  // ShowWindow's result only tells whether the window was visible before.
+  platform.showWindow(window, showMode);
+  return kSuccess;
+}
+
+// Fetches the console window; a console without one yields the status that ends the run.
+// GetConsoleWindow is not documented to set a last-error code when it returns null.
+ExitStatus fetchConsoleWindow(ConsolePlatform& platform, WindowHandle& window) {
+  return callForLastError(
+      platform,
+      [&] {
+        window = platform.getConsoleWindow();
+        return window != nullptr;
+      },
+      kErrorInvalidWindowHandle);
+}
+
+bool failed(HResult result) {
+  return result < 0;
+}
+
+ExitStatus statusOf(HResult result) {
+  return static_cast<ExitStatus>(result);
+}
+
+// Copies the text with its terminating zero into memory from CoTaskMemAlloc, which the
+// platform's PropVariantClear releases again.
+bool buildStringValue(ConsolePlatform& platform, const std::u16string& text, PropertyValue& value) {
+  void* memory = platform.coTaskMemAlloc((text.size() + 1) * sizeof(char16_t));
+  if (memory == nullptr) return false;
+  auto* units = static_cast<char16_t*>(memory);
+  *std::copy(text.begin(), text.end(), units) = u'\0';
+  value = PropertyValue{kVtLpwstr, units};
+  return true;
+}
+
+}  // namespace
 }  // namespace pidctl

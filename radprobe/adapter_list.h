@@ -1,7 +1,6 @@
-// The adapter list the library reports and the adapters radprobe keeps from it. main reads the
-// list, so that each of its fatal checks names its own line: the count query, then, for a
-// positive count, a zero-filled buffer of that many records and the record query that fills
-// it; keepAmdAdapters picks the adapters to report.
+// The adapter list the library reports and the adapters radprobe keeps from it: a zero-filled
+// buffer for the records of a positive count, the record query's size argument, and the pick
+// of the adapters to report.
 #pragma once
 
 #include <memory>

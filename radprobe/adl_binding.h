@@ -17,21 +17,17 @@ struct AdlEntryPoints {
 extern AdlEntryPoints adlApi;
 
 // Loads the display library and resolves every entry point of adl_entry_points.inc in its
-// order; raises on the first failure.
+// order; raises FatalError on the first failure.
 void loadAdlApi();
 
 // Allocation callback for the library: memory it hands over is released with free.
 void* adlAlloc(int size);
 
-// A call succeeded when its result is ADL_OK or ADL_OK_WARNING.
-inline bool adlSucceeded(int result) {
-  return static_cast<unsigned>(result) <= 1u;
-}
-
+// The result's name, "ADL_UNKNOWN_ERROR" for a code the library does not name.
 const char* adlResultName(int result);
 
-// Reports a failed result on standard error with the calling function and line, then raises
-// an error carrying the result's name. Does nothing for a successful result.
+// Raises FatalError for a failed result (adl::succeeded), with the result's name and the
+// calling function and line. Does nothing for a successful result.
 void checkAdl(int result, const char* function, int line);
 
 }  // namespace radprobe

@@ -10,16 +10,73 @@
 namespace radprobe {
 namespace {
 
-void writePMLogMembers(std::ostream& out, adl::Context context, int adapterIndex,
-                       const adl::ADLPMLogDataOutput& pmLog);
-void writeComputedFanPercent(std::ostream& out, adl::Context context, int adapterIndex,
-                             const adl::ADLSingleSensorData& fanRpm);
+// What the telemetry members are read from: the PMLog sensor table and, for the Overdrive 5
+// and 6 path, the queries each asked at most once.
+class TelemetrySource {
+ public:
+  TelemetrySource(adl::Context context, int adapterIndex, const adl::ADLPMLogDataOutput& pmLog)
+      : context_(context), adapterIndex_(adapterIndex), pmLog_(pmLog) {}
+
+  adl::Context context() const { return context_; }
+  int adapterIndex() const { return adapterIndex_; }
+  const adl::ADLSingleSensorData& sensor(int number) const { return pmLog_.sensors[number]; }
+  // The Overdrive 5 activity, queried at its first use; empty when the query fails.
+  const std::optional<adl::ADLPMActivity>& activity();
+
+ private:
+  adl::Context context_;
+  int adapterIndex_;
+  const adl::ADLPMLogDataOutput& pmLog_;
+  bool activityQueried_ = false;
+  std::optional<adl::ADLPMActivity> activity_;
+};
+
+// A member's value on one path, or empty when its sensor or query gives none.
+using Reading = std::optional<std::int64_t> (*)(TelemetrySource& source);
+
+// A telemetry member and how each path reads it; a null reading leaves it out of that path.
+struct TelemetryMember {
+  const char* key;
+  Reading pmLog;
+  Reading overdrive5;
+};
+
+template <int number>
+std::optional<std::int64_t> sensorValue(TelemetrySource& source);
+std::optional<std::int64_t> fanPercentFromSensors(TelemetrySource& source);
+std::optional<std::int64_t> overdrive5Temperature(TelemetrySource& source);
+template <int speedType>
+std::optional<std::int64_t> overdrive5FanSpeed(TelemetrySource& source);
+template <int adl::ADLPMActivity::*field, int divisor = 1>
+std::optional<std::int64_t> activityValue(TelemetrySource& source);
+std::optional<std::int64_t> overdrive6Power(TelemetrySource& source);
 std::optional<adl::ADLOD8InitSetting> readOverdrive8Settings(adl::Context context,
                                                              int adapterIndex);
-void writeOverdrive5Members(std::ostream& out, adl::Context context, int adapterIndex);
-void writeFanSpeed(std::ostream& out, adl::Context context, int adapterIndex, int speedType,
-                   const char* key);
-void writeActivityMembers(std::ostream& out, adl::Context context, int adapterIndex);
+
+// The telemetry members in report order: the README's table of PMLog and OD5 sources.
+constexpr TelemetryMember kTelemetryMembers[] = {
+    {"temperature", sensorValue<adl::PMLOG_TEMPERATURE_EDGE>, overdrive5Temperature},
+    {"fan_speed_percent", fanPercentFromSensors,
+     overdrive5FanSpeed<adl::ADL_DL_FANCTRL_SPEED_TYPE_PERCENT>},
+    {"fan_speed_rpm", sensorValue<adl::PMLOG_FAN_RPM>,
+     overdrive5FanSpeed<adl::ADL_DL_FANCTRL_SPEED_TYPE_RPM>},
+    // Activity clocks come in units of 10 kHz.
+    {"core_clock", sensorValue<adl::PMLOG_CLK_GFXCLK>,
+     activityValue<&adl::ADLPMActivity::iEngineClock, 100>},
+    {"memory_clock", sensorValue<adl::PMLOG_CLK_MEMCLK>,
+     activityValue<&adl::ADLPMActivity::iMemoryClock, 100>},
+    {"core_voltage", sensorValue<adl::PMLOG_GFX_VOLTAGE>,
+     activityValue<&adl::ADLPMActivity::iVddc>},
+    {"core_utilization", sensorValue<adl::PMLOG_INFO_ACTIVITY_GFX>, nullptr},
+    {"memory_utilization", sensorValue<adl::PMLOG_INFO_ACTIVITY_MEM>, nullptr},
+    {"gpu_utilization", nullptr, activityValue<&adl::ADLPMActivity::iActivityPercent>},
+    {"performance_level_index", nullptr,
+     activityValue<&adl::ADLPMActivity::iCurrentPerformanceLevel>},
+    {"pcie_bus_speed", nullptr, activityValue<&adl::ADLPMActivity::iCurrentBusSpeed>},
+    {"pcie_bus_lanes", nullptr, activityValue<&adl::ADLPMActivity::iCurrentBusLanes>},
+    {"maximum_pcie_bus_lanes", nullptr, activityValue<&adl::ADLPMActivity::iMaximumBusLanes>},
+    {"power_draw", sensorValue<adl::PMLOG_ASIC_POWER>, overdrive6Power},
+};
 
 }  // namespace
 
@@ -27,7 +84,7 @@ void writeOverdriveMembers(std::ostream& out, adl::Context context, int adapterI
   int supported = 0;
   int enabled = 0;
   int version = 0;
-  if (!adlSucceeded(
+  if (!adl::succeeded(
           adlApi.ADL2_Overdrive_Caps(context, adapterIndex, &supported, &enabled, &version))) {
     return;
   }
@@ -37,11 +94,13 @@ void writeOverdriveMembers(std::ostream& out, adl::Context context, int adapterI
   if (supported == 0) return;
 
   adl::ADLPMLogDataOutput pmLog{};
-  if (version >= 8 &&
-      adlSucceeded(adlApi.ADL2_New_QueryPMLogData_Get(context, adapterIndex, &pmLog))) {
-    writePMLogMembers(out, context, adapterIndex, pmLog);
-  } else {
-    writeOverdrive5Members(out, context, adapterIndex);
+  const bool fromPMLog = version >= 8 && adl::succeeded(adlApi.ADL2_New_QueryPMLogData_Get(
+                                             context, adapterIndex, &pmLog));
+  TelemetrySource source(context, adapterIndex, pmLog);
+  for (const TelemetryMember& member : kTelemetryMembers) {
+    const Reading read = fromPMLog ? member.pmLog : member.overdrive5;
+    if (read == nullptr) continue;
+    if (const auto value = read(source)) writeMember(out, member.key, *value);
   }
 }
 
@@ -52,34 +111,22 @@ std::optional<std::int64_t> fanPercentFromRpm(int rpm, int maximumRpm) {
 
 namespace {
 
-void writePMLogMembers(std::ostream& out, adl::Context context, int adapterIndex,
-                       const adl::ADLPMLogDataOutput& pmLog) {
-  const auto writeSensor = [&](const char* key, int sensor) {
-    if (pmLog.sensors[sensor].supported) writeMember(out, key, pmLog.sensors[sensor].value);
-  };
-  writeSensor("temperature", adl::PMLOG_TEMPERATURE_EDGE);
-  if (pmLog.sensors[adl::PMLOG_FAN_PERCENTAGE].supported) {
-    writeSensor("fan_speed_percent", adl::PMLOG_FAN_PERCENTAGE);
-  } else {
-    writeComputedFanPercent(out, context, adapterIndex, pmLog.sensors[adl::PMLOG_FAN_RPM]);
-  }
-  writeSensor("fan_speed_rpm", adl::PMLOG_FAN_RPM);
-  writeSensor("core_clock", adl::PMLOG_CLK_GFXCLK);
-  writeSensor("memory_clock", adl::PMLOG_CLK_MEMCLK);
-  writeSensor("core_voltage", adl::PMLOG_GFX_VOLTAGE);
-  writeSensor("core_utilization", adl::PMLOG_INFO_ACTIVITY_GFX);
-  writeSensor("memory_utilization", adl::PMLOG_INFO_ACTIVITY_MEM);
-  writeSensor("power_draw", adl::PMLOG_ASIC_POWER);
+template <int number>
+std::optional<std::int64_t> sensorValue(TelemetrySource& source) {
+  const adl::ADLSingleSensorData& sensor = source.sensor(number);
+  if (!sensor.supported) return std::nullopt;
+  return sensor.value;
 }
 
-void writeComputedFanPercent(std::ostream& out, adl::Context context, int adapterIndex,
-                             const adl::ADLSingleSensorData& fanRpm) {
-  const auto settings = readOverdrive8Settings(context, adapterIndex);
-  if (!settings || !fanRpm.supported) return;
-  const int maximumRpm = settings->od8SettingTable[adl::OD8_FAN_ACOUSTIC_LIMIT].maxValue;
-  if (const auto percent = fanPercentFromRpm(fanRpm.value, maximumRpm)) {
-    writeMember(out, "fan_speed_percent", *percent);
-  }
+// The fan percent sensor; without it, the fan RPM sensor against the Overdrive 8 fan maximum.
+// The settings are queried whenever the percent sensor is missing.
+std::optional<std::int64_t> fanPercentFromSensors(TelemetrySource& source) {
+  if (const auto percent = sensorValue<adl::PMLOG_FAN_PERCENTAGE>(source)) return percent;
+  const auto settings = readOverdrive8Settings(source.context(), source.adapterIndex());
+  const adl::ADLSingleSensorData& fanRpm = source.sensor(adl::PMLOG_FAN_RPM);
+  if (!settings || !fanRpm.supported) return std::nullopt;
+  return fanPercentFromRpm(fanRpm.value,
+                           settings->od8SettingTable[adl::OD8_FAN_ACOUSTIC_LIMIT].maxValue);
 }
 
 // The Overdrive 8 initial settings, or empty when the query does not return exactly ADL_OK.
@@ -103,46 +150,53 @@ std::optional<adl::ADLOD8InitSetting> readOverdrive8Settings(adl::Context contex
   return settings;
 }
 
-void writeOverdrive5Members(std::ostream& out, adl::Context context, int adapterIndex) {
+std::optional<std::int64_t> overdrive5Temperature(TelemetrySource& source) {
   adl::ADLTemperature temperature{};
   temperature.iSize = sizeof temperature;
-  if (adlSucceeded(
-          adlApi.ADL2_Overdrive5_Temperature_Get(context, adapterIndex, 0, &temperature))) {
-    writeMember(out, "temperature", temperature.iTemperature / 1000);  // millidegrees
+  if (!adl::succeeded(adlApi.ADL2_Overdrive5_Temperature_Get(
+          source.context(), source.adapterIndex(), 0, &temperature))) {
+    return std::nullopt;
   }
-  writeFanSpeed(out, context, adapterIndex, adl::ADL_DL_FANCTRL_SPEED_TYPE_PERCENT,
-                "fan_speed_percent");
-  writeFanSpeed(out, context, adapterIndex, adl::ADL_DL_FANCTRL_SPEED_TYPE_RPM, "fan_speed_rpm");
-  writeActivityMembers(out, context, adapterIndex);
-  int power = 0;
-  if (adlSucceeded(adlApi.ADL2_Overdrive6_CurrentPower_Get(context, adapterIndex, 0, &power))) {
-    writeMember(out, "power_draw", power >> 8);  // 8 fractional bits
-  }
+  return temperature.iTemperature / 1000;  // millidegrees
 }
 
-void writeFanSpeed(std::ostream& out, adl::Context context, int adapterIndex, int speedType,
-                   const char* key) {
+template <int speedType>
+std::optional<std::int64_t> overdrive5FanSpeed(TelemetrySource& source) {
   adl::ADLFanSpeedValue fanSpeed{};
   fanSpeed.iSpeedType = speedType;
-  if (adlSucceeded(adlApi.ADL2_Overdrive5_FanSpeed_Get(context, adapterIndex, 0, &fanSpeed))) {
-    writeMember(out, key, fanSpeed.iFanSpeed);
+  if (!adl::succeeded(adlApi.ADL2_Overdrive5_FanSpeed_Get(source.context(), source.adapterIndex(),
+                                                          0, &fanSpeed))) {
+    return std::nullopt;
   }
+  return fanSpeed.iFanSpeed;
 }
 
-void writeActivityMembers(std::ostream& out, adl::Context context, int adapterIndex) {
-  adl::ADLPMActivity activity{};
-  if (!adlSucceeded(adlApi.ADL2_Overdrive5_CurrentActivity_Get(context, adapterIndex, &activity))) {
-    return;
+template <int adl::ADLPMActivity::*field, int divisor>
+std::optional<std::int64_t> activityValue(TelemetrySource& source) {
+  const auto& activity = source.activity();
+  if (!activity) return std::nullopt;
+  return (*activity).*field / divisor;
+}
+
+const std::optional<adl::ADLPMActivity>& TelemetrySource::activity() {
+  if (!activityQueried_) {
+    activityQueried_ = true;
+    adl::ADLPMActivity activity{};
+    if (adl::succeeded(
+            adlApi.ADL2_Overdrive5_CurrentActivity_Get(context_, adapterIndex_, &activity))) {
+      activity_ = activity;
+    }
   }
-  // Clocks come in units of 10 kHz.
-  writeMember(out, "core_clock", activity.iEngineClock / 100);
-  writeMember(out, "memory_clock", activity.iMemoryClock / 100);
-  writeMember(out, "core_voltage", activity.iVddc);
-  writeMember(out, "gpu_utilization", activity.iActivityPercent);
-  writeMember(out, "performance_level_index", activity.iCurrentPerformanceLevel);
-  writeMember(out, "pcie_bus_speed", activity.iCurrentBusSpeed);
-  writeMember(out, "pcie_bus_lanes", activity.iCurrentBusLanes);
-  writeMember(out, "maximum_pcie_bus_lanes", activity.iMaximumBusLanes);
+  return activity_;
+}
+
+std::optional<std::int64_t> overdrive6Power(TelemetrySource& source) {
+  int power = 0;
+  if (!adl::succeeded(adlApi.ADL2_Overdrive6_CurrentPower_Get(source.context(),
+                                                              source.adapterIndex(), 0, &power))) {
+    return std::nullopt;
+  }
+  return power >> 8;  // 8 fractional bits
 }
 
 }  // namespace

@@ -30,6 +30,18 @@ class HandleList {
   std::uint32_t count_ = 0;
 };
 
+template <typename Error, typename Enumerate>
+std::uint32_t queryHandleCount(const char* function, Enumerate enumerate);
+template <typename Error, typename Handle, typename Enumerate>
+HandleList<Handle> fetchHandles(const char* function, Enumerate enumerate, std::uint32_t count);
+
+// The handles of one enumeration: the count, then that many handles.
+template <typename Error, typename Handle, typename Enumerate>
+HandleList<Handle> enumerateHandles(const char* function, Enumerate enumerate) {
+  return fetchHandles<Error, Handle>(function, enumerate,
+                                     queryHandleCount<Error>(function, enumerate));
+}
+
 // Asks for the number of handles (a call with a null array).
 template <typename Error, typename Enumerate>
 std::uint32_t queryHandleCount(const char* function, Enumerate enumerate) {
@@ -53,12 +65,6 @@ HandleList<Handle> fetchHandles(const char* function, Enumerate enumerate, std::
   checkCall<Error>(enumerate(&filled, handles.data()), function);
   handles.setCount(filled);
   return handles;
-}
-
-template <typename Error, typename Handle, typename Enumerate>
-HandleList<Handle> enumerateHandles(const char* function, Enumerate enumerate) {
-  return fetchHandles<Error, Handle>(function, enumerate,
-                                     queryHandleCount<Error>(function, enumerate));
 }
 
 }  // namespace zeprobe

@@ -11,13 +11,8 @@ LevelZeroApi levelZero;
 
 namespace {
 
-std::string loaderNotLoaded(const common::LibraryResult& loader) {
-  return "Failed to load Level Zero: " + loader.text;
-}
-
-std::string functionMissing(const char*, const common::LibraryResult& lookup) {
-  return "Level Zero API missing: " + lookup.text;
-}
+std::string loaderNotLoaded(const common::LibraryResult& loader);
+std::string functionMissing(const char*, const common::LibraryResult& lookup);
 
 }  // namespace
 
@@ -30,4 +25,15 @@ void loadLevelZero() {
 #include "level_zero_calls.inc"
 }
 
+namespace {
+
+std::string loaderNotLoaded(const common::LibraryResult& loader) {
+  return "Failed to load Level Zero: " + loader.text;
+}
+
+std::string functionMissing(const char*, const common::LibraryResult& lookup) {
+  return "Level Zero API missing: " + lookup.text;
+}
+
+}  // namespace
 }  // namespace zeprobe

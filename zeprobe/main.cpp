@@ -22,6 +22,29 @@
 namespace zeprobe {
 namespace {
 
+ordered_json probeAllDevices();
+
+}  // namespace
+}  // namespace zeprobe
+
+int main() {
+  common::suppressErrorDialogs();
+  try {
+    const std::string text = zeprobe::probeAllDevices().dump(
+        4, ' ', false, nlohmann::ordered_json::error_handler_t::strict);
+    std::cout << text << common::endLine;
+    return 0;
+  } catch (const std::exception& error) {
+    // A FatalError, an error of the JSON library (such as a name that is not valid UTF-8), no
+    // memory left, or a report that could not be written.
+    std::cerr << error.what() << std::endl;
+  }
+  return 1;
+}
+
+namespace zeprobe {
+namespace {
+
 // Loads and initialises Level Zero, then describes every device of every driver.
 ordered_json probeAllDevices() {
   // Set before the loader is loaded, so that no vendor code runs without it.
@@ -48,18 +71,3 @@ ordered_json probeAllDevices() {
 
 }  // namespace
 }  // namespace zeprobe
-
-int main() {
-  common::suppressErrorDialogs();
-  try {
-    const std::string text = zeprobe::probeAllDevices().dump(
-        4, ' ', false, nlohmann::ordered_json::error_handler_t::strict);
-    std::cout << text << common::endLine;
-    return 0;
-  } catch (const std::exception& error) {
-    // A FatalError, an error of the JSON library (such as a name that is not valid UTF-8), no
-    // memory left, or a report that could not be written.
-    std::cerr << error.what() << std::endl;
-  }
-  return 1;
-}

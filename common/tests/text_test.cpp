@@ -8,73 +8,58 @@
 namespace common {
 namespace {
 
-// pidctl's pid: UTF-16 code units from the command line.
-struct PidTextCase {
-  std::u16string text;
-  std::optional<std::int32_t> pid;
+// One text read both ways: as bytes (radprobe's page size) and as UTF-16 code units (pidctl's
+// pid), the bytes being the text's UTF-8 form.
+struct LeadingIntegerCase {
+  const char* name;
+  std::string bytes;
+  std::u16string units;
+  std::optional<std::int32_t> value;
 };
 
-class ParsePidText : public ::testing::TestWithParam<PidTextCase> {};
-
-TEST_P(ParsePidText, GivenPidText_WhenParsing_ThenYieldsThePidOrRejectsIt) {
-  EXPECT_EQ(parseLeadingInt32(std::u16string_view(GetParam().text)), GetParam().pid);
+// A row whose text is ASCII, so that its code units are its bytes.
+LeadingIntegerCase ascii(const char* name, const std::string& text,
+                         std::optional<std::int32_t> value) {
+  return {name, text, std::u16string(text.begin(), text.end()), value};
 }
 
-INSTANTIATE_TEST_SUITE_P(AcceptedTexts, ParsePidText,
-                         ::testing::Values(PidTextCase{u"42", 42}, PidTextCase{u" 42", 42},
-                                           PidTextCase{u"\t\n\v\f\r 42", 42},
-                                           PidTextCase{u"+42", 42}, PidTextCase{u"42abc", 42},
-                                           PidTextCase{u"42 7", 42}, PidTextCase{u"-1", -1},
-                                           PidTextCase{u"0x10", 0}, PidTextCase{u"-0", 0},
-                                           PidTextCase{u"0000000000000000000042", 42},
-                                           PidTextCase{u"2147483647", 2147483647},
-                                           PidTextCase{u"-2147483648", -2147483647 - 1}));
+class ParseLeadingInt32 : public ::testing::TestWithParam<LeadingIntegerCase> {};
+
+TEST_P(ParseLeadingInt32, GivenArgumentText_WhenParsing_ThenReadsLikeStrtolWithin32Bits) {
+  EXPECT_EQ(parseLeadingInt32(std::string_view(GetParam().bytes)), GetParam().value);
+  EXPECT_EQ(parseLeadingInt32(std::u16string_view(GetParam().units)), GetParam().value);
+}
+
+const auto rowName = [](const auto& info) { return std::string(info.param.name); };
 
 INSTANTIATE_TEST_SUITE_P(
-    RejectedTexts, ParsePidText,
-    ::testing::Values(PidTextCase{u"", std::nullopt}, PidTextCase{u"abc", std::nullopt},
-                      PidTextCase{u" ", std::nullopt}, PidTextCase{u"-", std::nullopt},
-                      PidTextCase{u"+-1", std::nullopt}, PidTextCase{u"- 1", std::nullopt},
-                      PidTextCase{u"2147483648", std::nullopt},
-                      PidTextCase{u"-2147483649", std::nullopt},
-                      PidTextCase{u"4294967295", std::nullopt},
-                      PidTextCase{u"99999999999999999999999999", std::nullopt},
+    AcceptedTexts, ParseLeadingInt32,
+    ::testing::Values(ascii("Digits", "42", 42), ascii("LeadingBlank", " 42", 42),
+                      ascii("LeadingWhiteSpace", " \t\n\v\f\r42", 42), ascii("Plus", "+42", 42),
+                      ascii("TrailingLetters", "42abc", 42), ascii("TrailingNumber", "42 7", 42),
+                      ascii("DecimalPoint", "1.9", 1), ascii("Minus", "-1", -1),
+                      ascii("HexPrefix", "0x10", 0), ascii("MinusZero", "-0", 0),
+                      ascii("LeadingZeros", "0000000000000000000042", 42),
+                      ascii("Largest", "2147483647", 2147483647),
+                      ascii("Smallest", "-2147483648", -2147483647 - 1)),
+    rowName);
+
+INSTANTIATE_TEST_SUITE_P(
+    RejectedTexts, ParseLeadingInt32,
+    ::testing::Values(ascii("Empty", "", std::nullopt), ascii("Letters", "abc", std::nullopt),
+                      ascii("LetterBeforeDigit", "x2", std::nullopt),
+                      ascii("OnlyBlank", " ", std::nullopt), ascii("OnlyMinus", "-", std::nullopt),
+                      ascii("OnlyPlus", "+", std::nullopt), ascii("TwoSigns", "+-1", std::nullopt),
+                      ascii("BlankAfterSign", "- 1", std::nullopt),
+                      ascii("AboveLargest", "2147483648", std::nullopt),
+                      ascii("BelowSmallest", "-2147483649", std::nullopt),
+                      ascii("Unsigned32BitMaximum", "4294967295", std::nullopt),
+                      ascii("Beyond64Bits", "99999999999999999999999999", std::nullopt),
                       // Full-width digits and a no-break space are not ASCII.
-                      PidTextCase{u"\uFF14\uFF12", std::nullopt},
-                      PidTextCase{u"\u00A042", std::nullopt}));
-
-// radprobe's page size: bytes from the command line.
-struct ParseCase {
-  std::string text;
-  std::optional<std::int32_t> expected;
-};
-
-TEST(ParseLeadingInt32, GivenArgumentTexts_WhenParsing_ThenReadsLikeStrtolWithin32Bits) {
-  const ParseCase cases[] = {
-      {"1", 1},
-      {"2abc", 2},
-      {"1.9", 1},
-      {" \t\n\v\f\r2", 2},
-      {"+2", 2},
-      {"-1", -1},
-      {"-0", 0},
-      {"0003", 3},
-      {"2147483647", 2147483647},
-      {"-2147483648", -2147483647 - 1},
-      {"2147483648", std::nullopt},
-      {"-2147483649", std::nullopt},
-      {"99999999999999999999", std::nullopt},
-      {"", std::nullopt},
-      {"abc", std::nullopt},
-      {"+", std::nullopt},
-      {"+-1", std::nullopt},
-      {"- 1", std::nullopt},
-      {"x2", std::nullopt},
-  };
-  for (const auto& [text, expected] : cases) {
-    EXPECT_EQ(parseLeadingInt32(std::string_view(text)), expected) << "text: \"" << text << '"';
-  }
-}
+                      LeadingIntegerCase{"FullWidthDigits", "\uFF14\uFF12", u"\uFF14\uFF12",
+                                         std::nullopt},
+                      LeadingIntegerCase{"NoBreakSpace", "\u00A042", u"\u00A042", std::nullopt}),
+    rowName);
 
 TEST(PciAddressText, GivenBusDeviceFunction_WhenFormatting_ThenPaddedLowerCaseHexNeverCut) {
   EXPECT_EQ(pciAddressText(3, 0, 0), "03:00.0");

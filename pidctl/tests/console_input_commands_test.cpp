@@ -8,11 +8,10 @@
 namespace pidctl {
 namespace {
 
-using Calls = std::vector<std::string>;
-
-const std::vector<std::u16string> kNoSelect = {u"pidctl", u"noselect", u"42"};
+const Args kNoSelect = {u"pidctl", u"noselect", u"42"};
 
 struct ModeCase {
+  const char* name;
   std::uint32_t read;
   std::string written;
 };
@@ -27,11 +26,14 @@ TEST_P(SwitchOffQuickEdit,
   EXPECT_EQ(platform.calls().back(), "SetConsoleMode(conin, " + GetParam().written + ")");
 }
 
-INSTANTIATE_TEST_SUITE_P(ModesAsRead, SwitchOffQuickEdit,
-                         ::testing::Values(ModeCase{0x1F7, "0x1B7"}, ModeCase{0x0007, "0x87"},
-                                           ModeCase{0x0087, "0x87"}, ModeCase{0x0040, "0x80"},
-                                           ModeCase{0x0000, "0x80"},
-                                           ModeCase{0xFFFFFFFF, "0xFFFFFFBF"}));
+INSTANTIATE_TEST_SUITE_P(
+    ModesAsRead, SwitchOffQuickEdit,
+    ::testing::Values(ModeCase{"UsualMode", 0x1F7, "0x1B7"},
+                      ModeCase{"QuickEditOffWithoutExtendedFlags", 0x0007, "0x87"},
+                      ModeCase{"AlreadySwitchedOff", 0x0087, "0x87"},
+                      ModeCase{"QuickEditOnly", 0x0040, "0x80"}, ModeCase{"NoFlag", 0x0000, "0x80"},
+                      ModeCase{"EveryBit", 0xFFFFFFFF, "0xFFFFFFBF"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(OpenConsoleInput,
      GivenItOpensAsANullHandle_WhenSwitchingOffQuickEdit_ThenStatusIsItsLastError) {

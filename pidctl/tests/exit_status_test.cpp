@@ -10,9 +10,6 @@
 namespace pidctl {
 namespace {
 
-using Calls = std::vector<std::string>;
-using Args = std::vector<std::u16string>;
-
 // A platform call whose failure ends the run with the last-error code.
 struct FailingStep {
   Args args;

@@ -9,30 +9,19 @@
 namespace pidctl {
 namespace {
 
-std::string hex(std::uint32_t value) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(value));
-  return text;
-}
-
-std::string nameOf(const void* handle) {
-  if (handle == RecordingPlatform::kWindow) return "hwnd";
-  if (handle == RecordingPlatform::kStore) return "store";
-  if (handle == RecordingPlatform::kInput) return "conin";
-  return handle == nullptr ? "NULL" : "unknown handle";
-}
+std::string hex(std::uint32_t value);
+std::string nameOf(const void* handle);
 
 }  // namespace
 
-RunOutcome runPidctlWith(RecordingPlatform& platform, const std::vector<std::u16string>& args) {
+RunOutcome runPidctlWith(RecordingPlatform& platform, const Args& args) {
   std::ostringstream errors;
   const std::uint32_t status = runPidctl(args, platform, errors);
   return RunOutcome{status, errors.str()};
 }
 
-std::vector<std::string> afterSwitchToConsole42(const std::vector<std::string>& calls) {
-  std::vector<std::string> all = {"SetLastError(0)", "FreeConsole()", "SetLastError(0)",
-                                  "AttachConsole(42)"};
+Calls afterSwitchToConsole42(const Calls& calls) {
+  Calls all = {"SetLastError(0)", "FreeConsole()", "SetLastError(0)", "AttachConsole(42)"};
   all.insert(all.end(), calls.begin(), calls.end());
   return all;
 }
@@ -177,4 +166,20 @@ bool RecordingPlatform::setConsoleMode(InputHandle input, std::uint32_t mode) {
   return perform("SetConsoleMode", nameOf(input) + ", " + hex(mode));
 }
 
+namespace {
+
+std::string hex(std::uint32_t value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(value));
+  return text;
+}
+
+std::string nameOf(const void* handle) {
+  if (handle == RecordingPlatform::kWindow) return "hwnd";
+  if (handle == RecordingPlatform::kStore) return "store";
+  if (handle == RecordingPlatform::kInput) return "conin";
+  return handle == nullptr ? "NULL" : "unknown handle";
+}
+
+}  // namespace
 }  // namespace pidctl

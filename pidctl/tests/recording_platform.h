@@ -11,6 +11,11 @@
 
 namespace pidctl {
 
+// A run's command line, the program's name first.
+using Args = std::vector<std::u16string>;
+// The platform calls of a run, one recorded line each.
+using Calls = std::vector<std::string>;
+
 // A scripted stand-in for the operating system. Every call is recorded as one line in the
 // platform's own terms, e.g. "AttachConsole(42)"; each operation succeeds unless a test
 // scripts it to fail. The thread's last-error code is modelled: a scripted failure may leave
@@ -39,7 +44,7 @@ class RecordingPlatform final : public ConsolePlatform {
   // Makes a property-store operation return this (non-failing) result.
   void succeedWith(const std::string& operation, HResult result) { results_[operation] = result; }
 
-  const std::vector<std::string>& calls() const { return calls_; }
+  const Calls& calls() const { return calls_; }
 
   bool freeConsole() override;
   bool attachConsole(std::uint32_t processId) override;
@@ -68,7 +73,7 @@ class RecordingPlatform final : public ConsolePlatform {
   HResult performComCall(const std::string& operation, const std::string& arguments);
   std::string describe(const PropertyValue& value) const;
 
-  std::vector<std::string> calls_;
+  Calls calls_;
   std::map<std::string, std::optional<std::uint32_t>> failures_;
   std::map<std::string, HResult> results_;
   std::uint32_t lastErrorCode_ = 0;
@@ -84,10 +89,10 @@ struct RunOutcome {
 };
 
 // Runs pidctl's entry function with these arguments (the program's name comes first).
-RunOutcome runPidctlWith(RecordingPlatform& platform, const std::vector<std::u16string>& args);
+RunOutcome runPidctlWith(RecordingPlatform& platform, const Args& args);
 
 // The calls of a run that switched to the console of process 42, followed by `calls`.
-std::vector<std::string> afterSwitchToConsole42(const std::vector<std::string>& calls);
+Calls afterSwitchToConsole42(const Calls& calls);
 
 // Writes UTF-16 text readably: printable ASCII as it is, every other unit as \uXXXX.
 std::string printable(const std::u16string& text);

@@ -9,9 +9,6 @@
 namespace pidctl {
 namespace {
 
-using Calls = std::vector<std::string>;
-using Args = std::vector<std::u16string>;
-
 // A step after the console window fails; the run ends right after reading its result. A
 // stale last-error code of 183 stands before the command starts.
 struct StepFailureCase {
@@ -58,7 +55,8 @@ INSTANTIATE_TEST_SUITE_P(
                         "Commit",
                         0x8000FFFF,
                         0x8000FFFF,
-                        {kGetStore, "CoTaskMemAlloc(6)", kSetValue, "Commit(store)"}}));
+                        {kGetStore, "CoTaskMemAlloc(6)", kSetValue, "Commit(store)"}}),
+    [](const auto& info) { return info.param.operation; });
 
 TEST(PropertyStoreResults, GivenPositiveResults_WhenSettingTheAppId_ThenTheyCountAsSuccess) {
   RecordingPlatform platform;

@@ -32,9 +32,9 @@ TEST(AdlResultName, GivenEveryNamedCode_WhenNaming_ThenNoTwoCodesShareAName) {
 }
 
 TEST(AdlSucceeded, GivenResultCodes_WhenChecking_ThenOnlyOkAndWarningSucceed) {
-  EXPECT_TRUE(adlSucceeded(0));
-  EXPECT_TRUE(adlSucceeded(1));
-  for (const int failed : {2, 3, 4, -1, -2147483647 - 1}) EXPECT_FALSE(adlSucceeded(failed));
+  EXPECT_TRUE(adl::succeeded(0));
+  EXPECT_TRUE(adl::succeeded(1));
+  for (const int failed : {2, 3, 4, -1, -2147483647 - 1}) EXPECT_FALSE(adl::succeeded(failed));
 }
 
 }  // namespace

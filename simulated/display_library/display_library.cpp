@@ -125,7 +125,7 @@ int ADL2_Main_Control_Create(adl::MallocCallback callback, int enumConnectedAdap
   if (!callback) return adl::ADL_ERR_INVALID_CALLBACK;
   if (!context) return adl::ADL_ERR_NULL_POINTER;
   programAlloc = callback;
-  if (adl::ADL_OK <= scenario->createResult && scenario->createResult <= adl::ADL_OK_WARNING) {
+  if (adl::succeeded(scenario->createResult)) {
     *context = &contextToken;
     contextLive = true;
   }

@@ -18,14 +18,12 @@ namespace simulated::display_library {
 enum class EntryPoint {
 #define ADL_ENTRY_POINT(name, parameters) name,
 #include "adl_entry_points.inc"
-#undef ADL_ENTRY_POINT
 };
 
 // The entry points' names, in the order of EntryPoint.
 inline constexpr std::string_view kEntryPointNames[] = {
 #define ADL_ENTRY_POINT(name, parameters) #name,
 #include "adl_entry_points.inc"
-#undef ADL_ENTRY_POINT
 };
 constexpr std::size_t kEntryPointCount = std::size(kEntryPointNames);
 

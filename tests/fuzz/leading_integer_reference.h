@@ -22,7 +22,8 @@ inline std::optional<std::int32_t> referenceLeadingInt32(const std::string& text
   return static_cast<std::int32_t>(value);
 }
 
-// Aborts with both readings when they differ, so libFuzzer keeps the input as a crash.
+// Aborts, without writing either reading, when the two differ, so that libFuzzer keeps the
+// input as a crash.
 inline void requireSameReading(std::optional<std::int32_t> actual,
                                std::optional<std::int32_t> expected) {
   if (actual != expected) std::abort();

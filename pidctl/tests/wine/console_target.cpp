@@ -25,91 +25,15 @@ constexpr DWORD kPollMs = 20;
 
 volatile LONG ctrlCReceived = 0;
 
-BOOL WINAPI recordCtrlC(DWORD event) {
-  if (event != CTRL_C_EVENT) return FALSE;
-  InterlockedExchange(&ctrlCReceived, 1);
-  return TRUE;
-}
-
-std::string toUtf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                       nullptr, 0, nullptr, nullptr);
-  std::string result(size, '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), size,
-                      nullptr, nullptr);
-  return result;
-}
-
-// Writes the file under a temporary name first, so that a reader never sees half of it.
-bool writeFileAtomically(const std::wstring& path, const std::string& content) {
-  const std::wstring partial = path + L".partial";
-  FILE* file = _wfopen(partial.c_str(), L"wb");
-  if (file == nullptr) return false;
-  const bool written = std::fwrite(content.data(), 1, content.size(), file) == content.size();
-  return std::fclose(file) == 0 && written &&
-         MoveFileExW(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
-}
-
-bool waitFor(bool (*condition)(const void*), const void* context, DWORD limitMs) {
-  for (DWORD waited = 0; waited < limitMs; waited += kPollMs) {
-    if (condition(context)) return true;
-    Sleep(kPollMs);
-  }
-  return condition(context);
-}
-
-bool fileExists(const void* path) {
-  return GetFileAttributesW(static_cast<const std::wstring*>(path)->c_str()) !=
-         INVALID_FILE_ATTRIBUTES;
-}
-
-bool ctrlCArrived(const void*) {
-  return InterlockedCompareExchange(&ctrlCReceived, 0, 0) != 0;
-}
-
-DWORD inputModeOf(HANDLE input) {
-  DWORD mode = 0;
-  return GetConsoleMode(input, &mode) ? mode : 0xFFFFFFFF;
-}
-
-std::wstring quoted(const std::wstring& argument) {
-  if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos) {
-    return argument;
-  }
-  std::wstring result = L"\"";
-  for (const wchar_t unit : argument) {
-    if (unit == L'"') result += L'\\';
-    result += unit;
-  }
-  return result + L"\"";
-}
-
-// Runs the child on this console and returns its full exit status.
-DWORD runChild(const std::vector<std::wstring>& arguments) {
-  const std::wstring ownPid = std::to_wstring(GetCurrentProcessId());
-  std::wstring line;
-  for (const std::wstring& argument : arguments) {
-    if (!line.empty()) line += L' ';
-    line += quoted(argument == L"{pid}" ? ownPid : argument);
-  }
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                      &process)) {
-    return 0xFFFFFFFF;
-  }
-  DWORD status = 0xFFFFFFFE;
-  if (WaitForSingleObject(process.hProcess, kWaitLimitMs) == WAIT_OBJECT_0) {
-    GetExitCodeProcess(process.hProcess, &status);
-  } else {
-    TerminateProcess(process.hProcess, status);
-  }
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return status;
-}
+BOOL WINAPI recordCtrlC(DWORD event);
+bool writeFileAtomically(const std::wstring& path, const std::string& content);
+DWORD runChild(const std::vector<std::wstring>& arguments);
+std::wstring quoted(const std::wstring& argument);
+bool waitFor(bool (*condition)(const void*), const void* context, DWORD limitMs);
+bool ctrlCArrived(const void*);
+bool fileExists(const void* path);
+DWORD inputModeOf(HANDLE input);
+std::string toUtf8(const std::wstring& text);
 
 }  // namespace
 
@@ -151,3 +75,93 @@ int wmain(int argc, wchar_t** argv) {
   report += std::string("ctrl_c=") + (ctrlCArrived(nullptr) ? "1" : "0") + "\n";
   return writeFileAtomically(workDir + L"\\report", report) ? 0 : 4;
 }
+
+namespace {
+
+BOOL WINAPI recordCtrlC(DWORD event) {
+  if (event != CTRL_C_EVENT) return FALSE;
+  InterlockedExchange(&ctrlCReceived, 1);
+  return TRUE;
+}
+
+// Writes the file under a temporary name first, so that a reader never sees half of it.
+bool writeFileAtomically(const std::wstring& path, const std::string& content) {
+  const std::wstring partial = path + L".partial";
+  FILE* file = _wfopen(partial.c_str(), L"wb");
+  if (file == nullptr) return false;
+  const bool written = std::fwrite(content.data(), 1, content.size(), file) == content.size();
+  return std::fclose(file) == 0 && written &&
+         MoveFileExW(partial.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+// Runs the child on this console and returns its full exit status.
+DWORD runChild(const std::vector<std::wstring>& arguments) {
+  const std::wstring ownPid = std::to_wstring(GetCurrentProcessId());
+  std::wstring line;
+  for (const std::wstring& argument : arguments) {
+    if (!line.empty()) line += L' ';
+    line += quoted(argument == L"{pid}" ? ownPid : argument);
+  }
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                      &process)) {
+    return 0xFFFFFFFF;
+  }
+  DWORD status = 0xFFFFFFFE;
+  if (WaitForSingleObject(process.hProcess, kWaitLimitMs) == WAIT_OBJECT_0) {
+    GetExitCodeProcess(process.hProcess, &status);
+  } else {
+    TerminateProcess(process.hProcess, status);
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return status;
+}
+
+std::wstring quoted(const std::wstring& argument) {
+  if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos) {
+    return argument;
+  }
+  std::wstring result = L"\"";
+  for (const wchar_t unit : argument) {
+    if (unit == L'"') result += L'\\';
+    result += unit;
+  }
+  return result + L"\"";
+}
+
+bool waitFor(bool (*condition)(const void*), const void* context, DWORD limitMs) {
+  for (DWORD waited = 0; waited < limitMs; waited += kPollMs) {
+    if (condition(context)) return true;
+    Sleep(kPollMs);
+  }
+  return condition(context);
+}
+
+bool ctrlCArrived(const void*) {
+  return InterlockedCompareExchange(&ctrlCReceived, 0, 0) != 0;
+}
+
+bool fileExists(const void* path) {
+  return GetFileAttributesW(static_cast<const std::wstring*>(path)->c_str()) !=
+         INVALID_FILE_ATTRIBUTES;
+}
+
+DWORD inputModeOf(HANDLE input) {
+  DWORD mode = 0;
+  return GetConsoleMode(input, &mode) ? mode : 0xFFFFFFFF;
+}
+
+std::string toUtf8(const std::wstring& text) {
+  if (text.empty()) return {};
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                       nullptr, 0, nullptr, nullptr);
+  std::string result(size, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), size,
+                      nullptr, nullptr);
+  return result;
+}
+
+}  // namespace
