@@ -19,12 +19,11 @@
 // failed: 1 when one did, 2 on a wrong command line or a list of scenarios it cannot read.
 //
 // Built with MinGW-w64: x86_64-w64-mingw32-g++-posix -municode -static kit_check.cpp
-// (nlohmann/json, header-only, reads kit_check.json).
+// with nlohmann/json (header-only) on the include path: it reads kit_check.json.
 #include <windows.h>
 
 #include <chrono>
 #include <cstdio>
-#include <cwchar>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
