@@ -1,7 +1,7 @@
 # Test helpers shared by the three programs' test folders.
 #
 # add_golden_test(<name> EXPECT <prefix> [ENV <key=value>...] [WORKING_DIRECTORY <dir>]
-#                 [STDOUT <mode>] [AT_LEAST <seconds>] [STAND_INS_IN_SYSTEM32]
+#                 [STDOUT <mode>] [AT_LEAST <seconds>] [STAND_INS_IN_SYSTEM32] [CRASH]
 #                 COMMAND <program> [<arg>...])
 #   Runs the program once and compares standard output, standard error and exit status with
 #   <prefix>.stdout, <prefix>.stderr and <prefix>.status (see tests/harness/golden.py).
@@ -12,6 +12,13 @@
 #   status, and CR LF line ends are expected. STAND_INS_IN_SYSTEM32 runs it in a Wine prefix
 #   of its own whose System32 holds the stand-in libraries, as a vendor's driver installs its
 #   library there; every other run shares a prefix without them.
+#   CRASH: the program is to crash inside a stand-in (a scenario's "crash"). Under Wine it runs
+#   in a prefix of its own whose debugger is switched off, so that the status is the exception
+#   code, as on Windows, and not that of Wine's debugger; standard error is left uncompared
+#   there, since Wine writes its own crash text on it where Windows writes nothing (the
+#   golden's .stderr holds what Windows gives). In the sanitize build AddressSanitizer leaves
+#   the fault to the system (handle_segv=0), so that the run ends by SIGSEGV as in the plain
+#   build instead of with the sanitizer's report.
 #
 # add_import_check(<target> <dll>...)
 #   Windows build only: fails unless the target's executable imports exactly from the listed
@@ -37,9 +44,11 @@ set(WINE_TEST_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 set(WINE_FIXTURE wine_session)
 set(WINE_SYSTEM32_PREFIX ${CMAKE_BINARY_DIR}/wineprefix_system32)
 set(WINE_SYSTEM32_FIXTURE wine_session_system32)
+set(WINE_NO_DEBUGGER_PREFIX ${CMAKE_BINARY_DIR}/wineprefix_no_debugger)
+set(WINE_NO_DEBUGGER_FIXTURE wine_session_no_debugger)
 
 function(add_golden_test name)
-  cmake_parse_arguments(PARSE_ARGV 1 GOLDEN "STAND_INS_IN_SYSTEM32"
+  cmake_parse_arguments(PARSE_ARGV 1 GOLDEN "STAND_INS_IN_SYSTEM32;CRASH"
                         "EXPECT;WORKING_DIRECTORY;STDOUT;AT_LEAST" "ENV;COMMAND")
   set(options --expect ${GOLDEN_EXPECT})
   if(GOLDEN_STDOUT)
@@ -47,6 +56,9 @@ function(add_golden_test name)
   endif()
   if(GOLDEN_AT_LEAST)
     list(APPEND options --at-least ${GOLDEN_AT_LEAST})
+  endif()
+  if(GOLDEN_CRASH AND PROJECT_SANITIZE)
+    list(APPEND GOLDEN_ENV ASAN_OPTIONS=handle_segv=0)
   endif()
   foreach(item IN LISTS GOLDEN_ENV)
     list(APPEND options --env ${item})
@@ -59,6 +71,11 @@ function(add_golden_test name)
   if(GOLDEN_STAND_INS_IN_SYSTEM32)
     set(prefix ${WINE_SYSTEM32_PREFIX})
     set(fixture ${WINE_SYSTEM32_FIXTURE})
+  endif()
+  if(GOLDEN_CRASH AND WIN32)
+    set(prefix ${WINE_NO_DEBUGGER_PREFIX})
+    set(fixture ${WINE_NO_DEBUGGER_FIXTURE})
+    list(APPEND options --stderr-uncompared)
   endif()
   if(WIN32)
     list(APPEND options --crlf --wine $<TARGET_FILE:winrun> --wineprefix ${prefix})

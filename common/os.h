@@ -38,6 +38,12 @@ LibraryResult loadVendorLibrary(const LibraryFile& file);
 // Looks up an export of a loaded library.
 LibraryResult findLibraryExport(void* library, const char* name);
 
+// Clears the C runtime's codes of a failed call (errno, and on Windows _doserrno), so that
+// lastWriteFailure after the next write reads what that write left, never a code of an
+// earlier call: a failed call of the program's own, or of a vendor library that shares the C
+// runtime.
+void clearWriteFailure();
+
 // Why the C runtime's last write failed, read right after it failed: the system's text on
 // Linux; on Windows the system error code when a system call failed (the C runtime maps
 // some codes, such as 233 for a pipe whose reader has gone, to no fitting text), else the

@@ -32,6 +32,10 @@ LibraryResult findLibraryExport(void* library, const char* name) {
           std::string("dlsym(\"") + name + "\") failed: " + (error ? error : "no address")};
 }
 
+void clearWriteFailure() {
+  errno = 0;
+}
+
 std::string lastWriteFailure() {
   return std::strerror(errno);
 }

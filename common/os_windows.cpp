@@ -31,6 +31,11 @@ LibraryResult findLibraryExport(void* library, const char* name) {
           std::string("GetProcAddress(\"") + name + "\") failed: " + std::to_string(error)};
 }
 
+void clearWriteFailure() {
+  errno = 0;
+  _doserrno = 0;
+}
+
 std::string lastWriteFailure() {
   const int error = errno;
   const unsigned long systemError = _doserrno;

@@ -16,7 +16,9 @@ class ReportNotWritten : public std::runtime_error {
 };
 
 // Ends a report line: writes the line end and flushes, then raises ReportNotWritten if the
-// stream failed at any point of the line. Used as a manipulator: out << text << endLine.
+// stream failed at any point of the line, with the reason that the failed write left (a code
+// of an earlier failed call is cleared before the line end is written). Used as a
+// manipulator: out << text << endLine.
 std::ostream& endLine(std::ostream& out);
 
 }  // namespace common

@@ -12,9 +12,11 @@ sections of its own, which stay out.
 kit: the simulated-hardware kit's folder of files that are made rather than built: its README
 (the test kit section of simulated/README.md; a table of the kit's scenarios with how each run
 ends, the status of the suite's golden for it or, for a scenario that hangs, the host's
-time-out, and each one's description; the two scenario formats from the stand-ins' READMEs)
-and, under scenarios/<folder>/, the scenario files that simulated/kit.json lists, copied
-unchanged.
+time-out, and each one's description; the two scenario formats from the stand-ins' READMEs);
+under scenarios/<folder>/, the scenario files that simulated/kit.json lists, copied
+unchanged; under expected/<folder>/, for each scenario that ends, the status and the two
+streams of its golden, with CR LF line ends as the Windows programs write them; and
+kit_check.json, the self-check's list of the scenarios, whether each hangs and its time-out.
 """
 import json
 import os
@@ -56,14 +58,23 @@ def product(readme, output, version):
           [section(readme, name) for name in PRODUCT_SECTIONS])
 
 
+def hangs(scenario):
+    return scenario.get("hangs", False)
+
+
+def golden_prefix(source_dir, library, scenario):
+    return os.path.join(source_dir, library["goldens"], scenario.get("golden", scenario["name"]))
+
+
 def how_it_ends(source_dir, library, scenario):
     """The exit status that the suite's golden pins, or the time-out of a scenario that hangs."""
-    if scenario.get("hangs", False):
+    if hangs(scenario):
         return "never by itself: your time-out ends it"
-    golden = scenario.get("golden", scenario["name"])
-    path = os.path.join(source_dir, library["goldens"], golden + ".status")
-    with open(path, encoding="ascii") as handle:
-        return f"status {handle.read().strip()}"
+    with open(golden_prefix(source_dir, library, scenario) + ".status", encoding="ascii") as handle:
+        status = int(handle.read())
+    if scenario.get("crashes", False):
+        return f"by the crash: status {status} (0x{status:08X})"
+    return f"status {status}"
 
 
 def scenario_table(source_dir, library):
@@ -89,13 +100,45 @@ def copy_scenarios(source_dir, output_dir, library):
                         os.path.join(folder, scenario["name"] + ".json"))
 
 
+def write_expected(source_dir, output_dir, library):
+    """The golden status and streams of each scenario that ends, with CR LF line ends."""
+    folder = os.path.join(output_dir, "expected", library["folder"])
+    os.makedirs(folder, exist_ok=True)
+    for scenario in library["scenarios"]:
+        if hangs(scenario):
+            continue
+        for suffix in ("status", "stdout", "stderr"):
+            with open(f"{golden_prefix(source_dir, library, scenario)}.{suffix}", "rb") as handle:
+                text = handle.read()
+            with open(os.path.join(folder, f"{scenario['name']}.{suffix}"), "wb") as handle:
+                handle.write(text.replace(b"\n", b"\r\n"))
+
+
+def check_list(manifest):
+    """kit_check.json: each scenario with its program, arguments, variable, whether it hangs,
+    and its time-out."""
+    scenarios = [{"name": scenario["name"], "folder": library["folder"],
+                  "program": library["program"], "variable": library["variable"],
+                  "arguments": scenario.get("arguments", []), "hangs": hangs(scenario),
+                  "timeout_ms": manifest["timeouts_ms"]["hangs" if hangs(scenario) else "ends"]}
+                 for library in manifest["libraries"] for scenario in library["scenarios"]]
+    return {"description": "The scenarios that kit_check.exe runs, in this order; see README.md.",
+            "scenarios": scenarios}
+
+
 def kit(source_dir, output_dir, version):
     with open(os.path.join(source_dir, "simulated", "kit.json"), encoding="utf-8") as handle:
-        libraries = json.load(handle)["libraries"]
+        manifest = json.load(handle)
+    libraries = manifest["libraries"]
     shutil.rmtree(output_dir, ignore_errors=True)
     os.makedirs(output_dir)
     for library in libraries:
         copy_scenarios(source_dir, output_dir, library)
+        write_expected(source_dir, output_dir, library)
+    with open(os.path.join(output_dir, "kit_check.json"), "w", encoding="utf-8",
+              newline="\n") as handle:
+        json.dump(check_list(manifest), handle, indent=2)
+        handle.write("\n")
     tables = "".join("\n" + scenario_table(source_dir, library) for library in libraries)
     parts = [section(os.path.join(source_dir, KIT_SECTION[0]), KIT_SECTION[1]),
              "## Scenarios\n" + tables]

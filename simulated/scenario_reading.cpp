@@ -104,6 +104,23 @@ void waitOut(const std::optional<Delay>& delay, std::uint32_t callNumber) {
   std::this_thread::sleep_for(std::chrono::milliseconds(delay->milliseconds));
 }
 
+Crash crashValue(const Json& value, const std::string& place) {
+  if (value == Json(true)) return {0};
+  if (!value.is_object()) fail(place, "expected true or {\"call\": <call number>}");
+  requireObject(value, place, {"call"});
+  return {integerField<std::uint32_t>(value, "call", place)};
+}
+
+// The sanitizers' null check is off here: the fault is what the scenario asks for.
+__attribute__((no_sanitize("null"))) void crashOn(const std::optional<Crash>& crash,
+                                                  std::uint32_t callNumber) {
+  if (!crash || (crash->onCall != 0 && crash->onCall != callNumber)) return;
+  // The address is read from a volatile object, so the compiler can neither know that it is
+  // null nor leave the write out.
+  volatile int* volatile address = nullptr;
+  *address = 0;
+}
+
 void endBrokenSetUp(std::string_view library, std::string_view message) {
   std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(library.size()), library.data(),
                static_cast<int>(message.size()), message.data());

@@ -143,6 +143,21 @@ Delay delayValue(const Json& value, const std::string& place);
 // Waits out the delay when it applies to the call with this number.
 void waitOut(const std::optional<Delay>& delay, std::uint32_t callNumber);
 
+// A scripted crash: the call faults inside the library, on every call or only on the
+// `onCall`-th one (counted from 1), as a driver with a fault of its own does.
+struct Crash {
+  std::uint32_t onCall;  // 0: every call
+};
+
+// true for every call, or {"call": K} for the K-th call only: the form of a scripted delay
+// without its milliseconds.
+Crash crashValue(const Json& value, const std::string& place);
+
+// Crashes when the crash applies to the call with this number: a write through a null
+// pointer that nothing in the library catches, so the process ends with an access violation
+// (Windows: status 0xC0000005) or SIGSEGV (Linux).
+void crashOn(const std::optional<Crash>& crash, std::uint32_t callNumber);
+
 // True when each of the size bytes at start is zero: an output that a program hands over must
 // come zeroed.
 inline bool bytesZeroed(const void* start, std::size_t size) {

@@ -1,9 +1,10 @@
 // The simulated display library: the context-based entry points of
 // interfaces/adl_entry_points.inc, answering from the scenario file named by ADL_SIM_SCENARIO
-// (read when the context is created), recording every call in the trace and waiting out the
-// delay that the scenario scripts for it. A scenario that cannot be read, or a program that
-// loaded the library without preparing its process (error_dialogs.h), ends the process at once
-// (simulated::endBrokenSetUp), so a broken test set-up never passes for a result.
+// (read when the context is created), recording every call in the trace, waiting out the
+// delay that the scenario scripts for it and crashing where the scenario scripts a crash. A
+// scenario that cannot be read, or a program that loaded the library without preparing its
+// process (error_dialogs.h), ends the process at once (simulated::endBrokenSetUp), so a broken
+// test set-up never passes for a result.
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -61,18 +62,21 @@ AdapterScenario* findAdapter(int adapterIndex) {
   return nullptr;
 }
 
-// Counts a call of the entry point and waits out the delay that the scenario scripts for it.
-// Before the scenario is read (a call before the context is created) nothing is scripted.
-void waitOutScriptedDelay(EntryPoint entryPoint) {
+// Counts a call of the entry point, waits out the delay that the scenario scripts for it, then
+// crashes if the scenario scripts a crash of this call. Before the scenario is read (a call
+// before the context is created) nothing is scripted.
+void followScript(EntryPoint entryPoint) {
   if (!scenario) return;
   const auto index = static_cast<std::size_t>(entryPoint);
-  waitOut(scenario->delays[index], ++calls[index]);
+  const std::uint32_t number = ++calls[index];
+  waitOut(scenario->delays[index], number);
+  crashOn(scenario->crashes[index], number);
 }
 
-// What every entry point does first: record the call in the trace, then wait out its delay.
+// What every entry point does first: record the call in the trace, then follow the script.
 void enter(EntryPoint entryPoint, const std::string& traceText) {
   traceLine(traceText);
-  waitOutScriptedDelay(entryPoint);
+  followScript(entryPoint);
 }
 
 // Common shape of a per-adapter query: enter, look the adapter up, check the output pointer,
@@ -120,7 +124,7 @@ int ADL2_Main_Control_Create(adl::MallocCallback callback, int enumConnectedAdap
     scenario =
         simulated::readConfiguredScenario(kLibraryName, "ADL_SIM_SCENARIO", loadScenarioFile);
   }
-  waitOutScriptedDelay(EntryPoint::ADL2_Main_Control_Create);
+  followScript(EntryPoint::ADL2_Main_Control_Create);
   installFreeWatch();
   if (!callback) return adl::ADL_ERR_INVALID_CALLBACK;
   if (!context) return adl::ADL_ERR_NULL_POINTER;

@@ -208,25 +208,33 @@ int resultGroup(const Json& root, std::string_view key, int fallback) {
   return resultField(*found, place);
 }
 
-// The delays of "delay", keyed by entry point name.
-void readDelays(const Json& root, Scenario& scenario) {
-  readMembers(root, "delay", kScenarioRoot,
+// Each member of the root's object under the key, keyed by entry point name, read by
+// read(entry point, value, place).
+template <typename Read>
+void readByEntryPoint(const Json& root, std::string_view key, Read read) {
+  readMembers(root, key, kScenarioRoot,
               [&](const std::string& name, const Json& value, const std::string& place) {
                 const auto* named =
                     std::find(std::begin(kEntryPointNames), std::end(kEntryPointNames), name);
                 if (named == std::end(kEntryPointNames))
                   fail(place, "not an entry point of the library");
-                scenario.delays[static_cast<std::size_t>(named - std::begin(kEntryPointNames))] =
-                    delayValue(value, place);
+                read(static_cast<std::size_t>(named - std::begin(kEntryPointNames)), value, place);
               });
 }
 
 Scenario readScenario(const Json& root) {
-  requireObject(
-      root, kScenarioRoot,
-      {"description", "delay", "create", "versions", "adapter_count", "adapter_info", "adapters"});
+  requireObject(root, kScenarioRoot,
+                {"description", "delay", "crash", "create", "versions", "adapter_count",
+                 "adapter_info", "adapters"});
   Scenario scenario;
-  readDelays(root, scenario);
+  readByEntryPoint(root, "delay",
+                   [&](std::size_t entryPoint, const Json& value, const std::string& place) {
+                     scenario.delays[entryPoint] = delayValue(value, place);
+                   });
+  readByEntryPoint(root, "crash",
+                   [&](std::size_t entryPoint, const Json& value, const std::string& place) {
+                     scenario.crashes[entryPoint] = crashValue(value, place);
+                   });
   scenario.adapters = listField(root, "adapters", kScenarioRoot, kMaximumAdapters, readAdapter);
   scenario.createResult = resultGroup(root, "create", adl::ADL_OK);
   if (root.contains("versions")) {

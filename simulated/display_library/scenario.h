@@ -14,7 +14,8 @@
 
 namespace simulated::display_library {
 
-// The library's entry points, in the order of the list; scripted delays are kept by them.
+// The library's entry points, in the order of the list; scripted delays and crashes are kept
+// by them.
 enum class EntryPoint {
 #define ADL_ENTRY_POINT(name, parameters) name,
 #include "adl_entry_points.inc"
@@ -101,6 +102,8 @@ struct AdapterScenario {
 struct Scenario {
   // The delay that each entry point waits out before it answers, by EntryPoint.
   std::array<std::optional<Delay>, kEntryPointCount> delays{};
+  // The crash that each entry point meets after its delay, by EntryPoint.
+  std::array<std::optional<Crash>, kEntryPointCount> crashes{};
   int createResult = adl::ADL_OK;
   int versionsResult = kResultWhenAbsent;
   adl::ADLVersionsInfoX2 versions{};

@@ -8,7 +8,8 @@
 // Sysman functions only when ZES_ENABLE_SYSMAN is "1" at that moment. A scenario that cannot
 // be loaded is reported on standard error ("simulated Level Zero driver: bad scenario: ...")
 // and ends the process with status 86. Each call first waits out the delay that the scenario
-// scripts for it, if any, then returns its scripted failure, if any.
+// scripts for it, if any, then crashes if the scenario scripts a crash for it (a fault that
+// nothing here catches: the process ends), then returns its scripted failure, if any.
 //
 // Calls that break the interface's rules (zeInit flags other than 0, an output structure
 // without its own stype, with a pNext chain or not zeroed, energy readings less than 100 ms
@@ -72,7 +73,7 @@ bool zeroedBeyond(const Output& output, std::size_t skipped) {
 }
 
 // Runs one simulated call on an object: the checks a real driver makes, then the scripted
-// delay and fault if any (Behaviour::scriptedResult), then the call's own work.
+// delay, crash and fault if any (Behaviour::scriptedResult), then the call's own work.
 template <typename Object, typename Handle, typename Work>
 ze_result_t answer(Call call, Handle handle, bool sysman, Work work) {
   if (!session().scenario || (sysman && !session().sysmanEnabled)) {

@@ -11,6 +11,7 @@ namespace simulated::level_zero {
 std::optional<std::uint32_t> Behaviour::scriptedResult(Call call) {
   const std::uint32_t number = ++calls_[index(call)];
   waitOut(delays_[index(call)], number);
+  crashOn(crashes_[index(call)], number);
   const std::optional<Fault>& fault = faults_[index(call)];
   if (!fault || (fault->onCall != 0 && fault->onCall != number)) return std::nullopt;
   return fault->result;
@@ -90,8 +91,8 @@ std::optional<std::uint32_t> optionalCount(const Json& object, std::string_view 
   return integerField<std::uint32_t>(object, key, place);
 }
 
-// Reads "fail" (faults by function name), "delay" (delays by function name) and "counts"
-// (enumeration counts by function name).
+// Reads "fail" (faults by function name), "delay" (delays by function name), "crash" (crashes
+// by function name) and "counts" (enumeration counts by function name).
 Behaviour behaviourOf(const Json& object, const std::string& place, Calls answered,
                       Calls enumerations = {}) {
   Behaviour behaviour;
@@ -105,6 +106,11 @@ Behaviour behaviourOf(const Json& object, const std::string& place, Calls answer
                 behaviour.addDelay(callNamed(name, answered, itemPlace),
                                    delayValue(value, itemPlace));
               });
+  readMembers(object, "crash", place,
+              [&](const std::string& name, const Json& value, const std::string& itemPlace) {
+                behaviour.addCrash(callNamed(name, answered, itemPlace),
+                                   crashValue(value, itemPlace));
+              });
   readMembers(object, "counts", place,
               [&](const std::string& name, const Json& value, const std::string& itemPlace) {
                 const Call call = callNamed(name, enumerations, itemPlace);
@@ -116,9 +122,9 @@ Behaviour behaviourOf(const Json& object, const std::string& place, Calls answer
 }
 
 MemoryModule parseMemoryModule(const Json& value, const std::string& place) {
-  requireObject(
-      value, place,
-      {"location", "physical_size", "bus_width", "num_channels", "size", "free", "fail", "delay"});
+  requireObject(value, place,
+                {"location", "physical_size", "bus_width", "num_channels", "size", "free", "fail",
+                 "delay", "crash"});
   MemoryModule module{
       behaviourOf(value, place, {Call::zesMemoryGetProperties, Call::zesMemoryGetState}), {}, {}};
   module.properties.location = enumField<zes_mem_loc_t>(value, "location", place);
@@ -131,7 +137,7 @@ MemoryModule parseMemoryModule(const Json& value, const std::string& place) {
 }
 
 TemperatureSensor parseTemperatureSensor(const Json& value, const std::string& place) {
-  requireObject(value, place, {"type", "temperature", "fail", "delay"});
+  requireObject(value, place, {"type", "temperature", "fail", "delay", "crash"});
   TemperatureSensor sensor{
       behaviourOf(value, place, {Call::zesTemperatureGetProperties, Call::zesTemperatureGetState}),
       {},
@@ -141,7 +147,7 @@ TemperatureSensor parseTemperatureSensor(const Json& value, const std::string& p
 }
 
 FrequencyDomain parseFrequencyDomain(const Json& value, const std::string& place) {
-  requireObject(value, place, {"type", "actual", "fail", "delay"});
+  requireObject(value, place, {"type", "actual", "fail", "delay", "crash"});
   FrequencyDomain domain{
       behaviourOf(value, place, {Call::zesFrequencyGetProperties, Call::zesFrequencyGetState}),
       {},
@@ -160,7 +166,7 @@ zes_power_energy_counter_t parseEnergySample(const Json& value, const std::strin
 }
 
 PowerDomain parsePowerDomain(const Json& value, const std::string& place) {
-  requireObject(value, place, {"energy_samples", "fail", "delay"});
+  requireObject(value, place, {"energy_samples", "fail", "delay", "crash"});
   PowerDomain domain{behaviourOf(value, place, {Call::zesPowerGetEnergyCounter}),
                      listField(value, "energy_samples", place, parseEnergySample)};
   if (domain.samples.empty()) fail(member(place, "energy_samples"), "needs at least one sample");
@@ -168,7 +174,7 @@ PowerDomain parsePowerDomain(const Json& value, const std::string& place) {
 }
 
 Fan parseFan(const Json& value, const std::string& place) {
-  requireObject(value, place, {"speed", "fail", "delay"});
+  requireObject(value, place, {"speed", "fail", "delay", "crash"});
   return {behaviourOf(value, place, {Call::zesFanGetState}),
           integerField<std::int32_t>(value, "speed", place)};
 }
@@ -209,7 +215,7 @@ Device parseDevice(const Json& value, const std::string& place) {
   requireObject(value, place,
                 {"type", "name", "vendor_id", "device_id", "flags", "uuid", "pci_address",
                  "memory_modules", "temperature_sensors", "frequency_domains", "card_power_domain",
-                 "fans", "fail", "delay", "counts"});
+                 "fans", "fail", "delay", "crash", "counts"});
   Device device{
       behaviourOf(value, place,
                   {Call::zeDeviceGetProperties, Call::zeDevicePciGetPropertiesExt,
@@ -271,7 +277,7 @@ std::uint32_t parseApiVersion(const Json& value, const std::string& place) {
 
 Driver parseDriver(const Json& value, const std::string& place) {
   requireObject(value, place,
-                {"driver_version", "api_version", "devices", "fail", "delay", "counts"});
+                {"driver_version", "api_version", "devices", "fail", "delay", "crash", "counts"});
   Driver driver{
       behaviourOf(value, place,
                   {Call::zeDriverGetProperties, Call::zeDriverGetApiVersion, Call::zeDeviceGet},
@@ -285,7 +291,7 @@ Driver parseDriver(const Json& value, const std::string& place) {
 
 Scenario readScenario(const Json& document) {
   const std::string place = kScenarioRoot;
-  requireObject(document, place, {"description", "drivers", "fail", "delay", "counts"});
+  requireObject(document, place, {"description", "drivers", "fail", "delay", "crash", "counts"});
   return {behaviourOf(document, place, {Call::zeInit, Call::zeDriverGet}, {Call::zeDriverGet}),
           listField(document, "drivers", place, parseDriver)};
 }

@@ -57,15 +57,16 @@ struct ResolvedCounts {
   std::uint32_t filled;
 };
 
-// The faults, delays, enumeration counts and call counters of one simulated object.
+// The faults, delays, crashes, enumeration counts and call counters of one simulated object.
 class Behaviour {
  public:
   void addFault(Call call, Fault fault) { faults_[index(call)] = fault; }
   void addDelay(Call call, Delay delay) { delays_[index(call)] = delay; }
+  void addCrash(Call call, Crash crash) { crashes_[index(call)] = crash; }
   void setCounts(Call call, EnumerationCounts counts) { counts_[index(call)] = counts; }
 
-  // Counts the call, waits out its scripted delay, and returns the scripted result if this
-  // call is to fail.
+  // Counts the call, waits out its scripted delay, crashes if this call is to crash, and
+  // returns the scripted result if it is to fail.
   std::optional<std::uint32_t> scriptedResult(Call call);
   ResolvedCounts countsFor(Call call, std::size_t available) const;
 
@@ -73,6 +74,7 @@ class Behaviour {
   static std::size_t index(Call call) { return static_cast<std::size_t>(call); }
   std::array<std::optional<Fault>, kCallCount> faults_{};
   std::array<std::optional<Delay>, kCallCount> delays_{};
+  std::array<std::optional<Crash>, kCallCount> crashes_{};
   std::array<EnumerationCounts, kCallCount> counts_{};
   std::array<std::uint32_t, kCallCount> calls_{};
 };

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Starts or stops a Wine session of the Windows tests: the shared one, or one whose System32
-# holds the stand-in libraries.
+# Starts or stops a Wine session of the Windows tests: the shared one, one whose System32
+# holds the stand-in libraries, or one whose debugger is switched off.
 #
 #   wine-session.sh start PREFIX [LIBRARY...]
 #                                  create PREFIX if needed, copy the libraries into its
 #                                  System32, keep a wineserver running
+#   wine-session.sh start-without-debugger PREFIX
+#                                  the same, with no debugger for a program that crashes
 #   wine-session.sh stop PREFIX    end the wineserver and every Wine process of PREFIX
 set -euo pipefail
 action=$1
@@ -14,10 +16,20 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
 case "$action" in
-start)
+start | start-without-debugger)
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
     wineboot -i </dev/null >/dev/null 2>&1
+    wineserver -w </dev/null
+  fi
+  # A program that crashes starts the debugger that AeDebug names, and Wine falls back to its
+  # own (winedbg, whose report goes to the program's standard output) when the key names none.
+  # An empty command starts nothing: the crash then ends the program with the exception code
+  # as its status (0xC0000005 for an access violation), as on Windows, and Wine writes one
+  # line of its own on the program's standard error.
+  if [ "$action" = start-without-debugger ]; then
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger \
+      /t REG_SZ /d '' /f </dev/null >/dev/null
     wineserver -w </dev/null
   fi
   if [ $# -gt 0 ]; then
@@ -37,7 +49,8 @@ stop)
   wineserver -w </dev/null || true
   ;;
 *)
-  echo "usage: wine-session.sh start PREFIX [LIBRARY...] | stop PREFIX" >&2
+  echo "usage: wine-session.sh start PREFIX [LIBRARY...] | start-without-debugger PREFIX |" \
+    "stop PREFIX" >&2
   exit 2
   ;;
 esac

@@ -40,6 +40,10 @@ TEST(ParseScenario, GivenBrokenScenarios_WhenParsing_ThenEachIsRefusedWithItsPla
        "scenario.delay.ADL2_Main_Control_Refresh: not an entry point of the library"},
       {R"({"delay": {"ADL2_Overdrive_Caps": {"milliseconds": 1, "calls": 2}}})",
        "scenario.delay.ADL2_Overdrive_Caps.calls: unknown key"},
+      {R"({"crash": {"ADL2_Main_Control_Refresh": true}})",
+       "scenario.crash.ADL2_Main_Control_Refresh: not an entry point of the library"},
+      {R"({"crash": {"ADL2_Overdrive_Caps": false}})",
+       "scenario.crash.ADL2_Overdrive_Caps: expected true or {\"call\": <call number>}"},
   };
   for (const auto& [text, expectedProblem] : cases) {
     try {
