@@ -1,7 +1,7 @@
 #pragma once
 
+#include "console_platform.h"
 #include "exit_status.h"
-#include "platform.h"
 
 namespace pidctl {
 

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "platform.h"
+#include "console_platform.h"
 
 namespace pidctl {
 

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "os.h"
+#include "common/os.h"
+#include "console_platform.h"
 #include "pidctl.h"
-#include "platform.h"
 
 namespace pidctl {
 namespace {

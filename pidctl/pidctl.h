@@ -4,8 +4,8 @@
 #include <span>
 #include <string>
 
+#include "console_platform.h"
 #include "exit_status.h"
-#include "platform.h"
 
 namespace pidctl {
 

@@ -2,8 +2,8 @@
 
 #include <string>
 
+#include "console_platform.h"
 #include "exit_status.h"
-#include "platform.h"
 
 namespace pidctl {
 

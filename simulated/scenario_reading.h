@@ -18,7 +18,7 @@
 #include <utility>
 #include <vector>
 
-#include "environment.h"
+#include "os.h"
 
 namespace simulated {
 

@@ -11,12 +11,12 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "common/os.h"
 #include "device.h"
 #include "errors.h"
 #include "handles.h"
 #include "level_zero.h"
 #include "os.h"
-#include "platform.h"
 #include "report_output.h"
 
 namespace zeprobe {

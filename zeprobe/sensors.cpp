@@ -1,14 +1,15 @@
 #include "sensors.h"
 
+#include <chrono>
 #include <exception>
 #include <iostream>
 #include <new>
+#include <thread>
 #include <vector>
 
 #include "errors.h"
 #include "handles.h"
 #include "level_zero.h"
-#include "platform.h"
 
 namespace zeprobe {
 namespace {
@@ -25,7 +26,7 @@ struct FrequencySample {
   zes_freq_state_t state;
 };
 
-constexpr unsigned kEnergySampleIntervalMs = 100;
+constexpr std::chrono::milliseconds kEnergySampleInterval{100};
 
 // ZES_FREQ_DOMAIN_MEDIA came with a later Level Zero version than Debian's headers know.
 constexpr std::uint32_t kFrequencyDomainMedia = 2;
@@ -163,7 +164,7 @@ std::uint64_t measureCardPower(zes_device_handle_t device) {
   checkCall<SensorError>(levelZero.zesDeviceGetCardPowerDomain(device, &power),
                          "zesDeviceGetCardPowerDomain");
   const zes_power_energy_counter_t first = readEnergy(power);
-  sleepMilliseconds(kEnergySampleIntervalMs);
+  std::this_thread::sleep_for(kEnergySampleInterval);
   const zes_power_energy_counter_t second = readEnergy(power);
   return averagePowerWatts(first, second);
 }

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform.h"
+#include "console_platform.h"
 
 namespace pidctl {
 

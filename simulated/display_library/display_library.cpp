@@ -3,7 +3,7 @@
 // (read when the context is created), recording every call in the trace, waiting out the
 // delay that the scenario scripts for it and crashing where the scenario scripts a crash. A
 // scenario that cannot be read, or a program that loaded the library without preparing its
-// process (error_dialogs.h), ends the process at once (simulated::endBrokenSetUp), so a broken
+// process (simulated/os.h), ends the process at once (simulated::endBrokenSetUp), so a broken
 // test set-up never passes for a result.
 #include <algorithm>
 #include <array>
@@ -12,9 +12,9 @@
 #include <optional>
 #include <string>
 
-#include "error_dialogs.h"
-#include "program_state.h"
+#include "os.h"
 #include "scenario.h"
+#include "simulated/os.h"
 #include "trace.h"
 
 #if defined(_WIN32)

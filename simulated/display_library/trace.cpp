@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "program_state.h"
+#include "os.h"
 
 namespace simulated::display_library {
 namespace {

@@ -11,11 +11,9 @@ namespace simulated::display_library {
 void traceLine(const std::string& line);
 
 // Notes a block handed over to the program, which must release it with free; the release
-// appears in the trace as "free(<description>)" where the platform lets the library see it.
+// appears in the trace as "free(<description>)" where the operating system lets the library
+// see it (installFreeWatch, os.h).
 void watchHandedOverBlock(void* block, const char* description);
-
-// Starts watching the program's free (see the platform file).
-void installFreeWatch();
 
 // Writes the trace line for a watched block that is being freed; a no-op for other blocks.
 void noteFree(void* block);

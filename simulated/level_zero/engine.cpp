@@ -24,8 +24,8 @@
 #include <cstring>
 #include <utility>
 
-#include "error_dialogs.h"
 #include "scenario.h"
+#include "simulated/os.h"
 
 namespace simulated::level_zero {
 namespace {

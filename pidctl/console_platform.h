@@ -69,7 +69,7 @@ class ConsolePlatform {
   virtual bool setConsoleMode(InputHandle input, std::uint32_t mode) = 0;
 };
 
-// The real system calls of the running process (platform_windows.cpp, Windows only).
+// The real system calls of the running process (os_windows.cpp, Windows only).
 ConsolePlatform& windowsPlatform();
 
 }  // namespace pidctl

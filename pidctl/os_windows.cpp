@@ -11,7 +11,7 @@
 
 #include <string>
 
-#include "platform.h"
+#include "console_platform.h"
 
 namespace pidctl {
 namespace {

@@ -1,6 +1,6 @@
 #include <cstdlib>
 
-#include "environment.h"
+#include "os.h"
 
 namespace simulated {
 
@@ -8,6 +8,10 @@ std::optional<std::string> environmentValue(const char* name) {
   const char* value = std::getenv(name);
   if (value == nullptr) return std::nullopt;
   return std::string(value);
+}
+
+const char* errorDialogsLeftOn() {
+  return nullptr;
 }
 
 }  // namespace simulated

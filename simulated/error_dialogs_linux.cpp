@@ -1,9 +1,0 @@
-#include "error_dialogs.h"
-
-namespace simulated {
-
-const char* errorDialogsLeftOn() {
-  return nullptr;
-}
-
-}  // namespace simulated
