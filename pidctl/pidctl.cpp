@@ -4,8 +4,8 @@
 #include <optional>
 #include <string_view>
 
+#include "common/text.h"
 #include "console_input_commands.h"
-#include "text.h"
 #include "window_commands.h"
 
 namespace pidctl {

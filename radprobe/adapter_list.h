@@ -7,8 +7,8 @@
 #include <span>
 #include <vector>
 
-#include "adl_abi.h"
-#include "free_deleter.h"
+#include "common/free_deleter.h"
+#include "interfaces/adl_abi.h"
 
 namespace radprobe {
 

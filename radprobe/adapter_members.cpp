@@ -1,8 +1,8 @@
 #include "adapter_members.h"
 
 #include "adl_binding.h"
+#include "common/text.h"
 #include "report_lines.h"
-#include "text.h"
 
 namespace radprobe {
 namespace {

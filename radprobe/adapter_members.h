@@ -5,7 +5,7 @@
 #include <ostream>
 #include <string>
 
-#include "adl_abi.h"
+#include "interfaces/adl_abi.h"
 
 namespace radprobe {
 

@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "common/vendor_binding.h"
 #include "errors.h"
-#include "vendor_binding.h"
 
 namespace radprobe {
 
@@ -53,7 +53,7 @@ void loadAdlApi() {
   // radprobe only requires is looked up and then dropped.
 #define ADL_ENTRY_POINT(name, parameters) library.bind(#name, adlApi.name);
 #define ADL_ENTRY_POINT_RESOLVED_ONLY(name, parameters) library.require(#name);
-#include "adl_entry_points.inc"
+#include "interfaces/adl_entry_points.inc"
 }
 
 void* adlAlloc(int size) {

@@ -2,7 +2,7 @@
 // handed to it, and the vocabulary for its result codes.
 #pragma once
 
-#include "adl_abi.h"
+#include "interfaces/adl_abi.h"
 
 namespace radprobe {
 
@@ -11,7 +11,7 @@ namespace radprobe {
 struct AdlEntryPoints {
 #define ADL_ENTRY_POINT(name, parameters) adl::name##_t name;
 #define ADL_ENTRY_POINT_RESOLVED_ONLY(name, parameters)
-#include "adl_entry_points.inc"
+#include "interfaces/adl_entry_points.inc"
 };
 
 extern AdlEntryPoints adlApi;

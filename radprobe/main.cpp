@@ -13,10 +13,10 @@
 #include "adapter_members.h"
 #include "adl_binding.h"
 #include "common/os.h"
+#include "common/report_output.h"
+#include "common/text.h"
 #include "errors.h"
 #include "overdrive_members.h"
-#include "report_output.h"
-#include "text.h"
 #include "text_format.h"
 
 namespace radprobe {

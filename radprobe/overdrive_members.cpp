@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "adl_binding.h"
-#include "free_deleter.h"
+#include "common/free_deleter.h"
 #include "report_lines.h"
 
 namespace radprobe {

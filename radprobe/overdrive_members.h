@@ -6,7 +6,7 @@
 #include <optional>
 #include <ostream>
 
-#include "adl_abi.h"
+#include "interfaces/adl_abi.h"
 
 namespace radprobe {
 

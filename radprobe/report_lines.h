@@ -6,7 +6,7 @@
 #include <ostream>
 #include <string_view>
 
-#include "report_output.h"
+#include "common/report_output.h"
 #include "text_format.h"
 
 namespace radprobe {

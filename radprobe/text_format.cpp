@@ -1,6 +1,6 @@
 #include "text_format.h"
 
-#include "text.h"
+#include "common/text.h"
 
 namespace radprobe {
 

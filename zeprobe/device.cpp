@@ -7,12 +7,12 @@
 #include <optional>
 #include <string>
 
+#include "common/text.h"
 #include "errors.h"
 #include "handles.h"
 #include "level_zero.h"
 #include "report_text.h"
 #include "sensors.h"
-#include "text.h"
 
 namespace zeprobe {
 namespace {

@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <memory>
 
+#include "common/free_deleter.h"
 #include "errors.h"
-#include "free_deleter.h"
 
 namespace zeprobe {
 

@@ -2,8 +2,8 @@
 
 #include <string>
 
+#include "common/vendor_binding.h"
 #include "errors.h"
-#include "vendor_binding.h"
 
 namespace zeprobe {
 
@@ -22,7 +22,7 @@ void loadLevelZero() {
       {.windowsName = "ze_loader.dll", .linuxName = "libze_loader.so.1"},
       {.libraryNotLoaded = loaderNotLoaded, .exportMissing = functionMissing});
 #define LEVEL_ZERO_CALL(name, ...) loader.bind(#name, levelZero.name);
-#include "level_zero_calls.inc"
+#include "interfaces/level_zero_calls.inc"
 }
 
 namespace {

@@ -11,7 +11,7 @@ namespace zeprobe {
 // One pointer per function of level_zero_calls.inc, typed by the vendor's declaration.
 struct LevelZeroApi {
 #define LEVEL_ZERO_CALL(name, ...) decltype(&::name) name = nullptr;
-#include "level_zero_calls.inc"
+#include "interfaces/level_zero_calls.inc"
 };
 
 // Filled by loadLevelZero before the first Level Zero call.

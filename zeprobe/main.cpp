@@ -12,12 +12,12 @@
 #include <string>
 
 #include "common/os.h"
+#include "common/report_output.h"
 #include "device.h"
 #include "errors.h"
 #include "handles.h"
 #include "level_zero.h"
 #include "os.h"
-#include "report_output.h"
 
 namespace zeprobe {
 namespace {

@@ -1,6 +1,6 @@
 #include "report_text.h"
 
-#include "text.h"
+#include "common/text.h"
 
 namespace zeprobe {
 

@@ -10,7 +10,7 @@
 #include <ostream>
 #include <streambuf>
 
-#include "report_output.h"
+#include "common/report_output.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <sstream>
 
-#include "pidctl.h"
+#include "pidctl/pidctl.h"
 
 namespace pidctl {
 namespace {

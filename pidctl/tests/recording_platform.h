@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "console_platform.h"
+#include "pidctl/console_platform.h"
 
 namespace pidctl {
 

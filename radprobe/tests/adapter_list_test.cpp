@@ -1,4 +1,4 @@
-#include "adapter_list.h"
+#include "radprobe/adapter_list.h"
 
 #include <gtest/gtest.h>
 

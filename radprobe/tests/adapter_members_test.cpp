@@ -1,4 +1,4 @@
-#include "adapter_members.h"
+#include "radprobe/adapter_members.h"
 
 #include <gtest/gtest.h>
 

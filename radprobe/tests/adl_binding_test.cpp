@@ -1,4 +1,4 @@
-#include "adl_binding.h"
+#include "radprobe/adl_binding.h"
 
 #include <gtest/gtest.h>
 

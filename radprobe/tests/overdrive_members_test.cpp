@@ -1,4 +1,4 @@
-#include "overdrive_members.h"
+#include "radprobe/overdrive_members.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include <iostream>
 #include <stdexcept>
 
-#include "adl_binding.h"
+#include "radprobe/adl_binding.h"
 
 int main() {
   try {

@@ -27,7 +27,7 @@
 // from the list does not compile. On Windows the module-definition file exports them.
 extern "C" {
 #define ADL_ENTRY_POINT(name, parameters) ADL_EXPORT int name parameters;
-#include "adl_entry_points.inc"
+#include "interfaces/adl_entry_points.inc"
 }
 
 namespace simulated::display_library {

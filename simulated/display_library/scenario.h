@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "adl_abi.h"
-#include "scenario_reading.h"
+#include "interfaces/adl_abi.h"
+#include "simulated/scenario_reading.h"
 
 namespace simulated::display_library {
 
@@ -18,13 +18,13 @@ namespace simulated::display_library {
 // by them.
 enum class EntryPoint {
 #define ADL_ENTRY_POINT(name, parameters) name,
-#include "adl_entry_points.inc"
+#include "interfaces/adl_entry_points.inc"
 };
 
 // The entry points' names, in the order of EntryPoint.
 inline constexpr std::string_view kEntryPointNames[] = {
 #define ADL_ENTRY_POINT(name, parameters) #name,
-#include "adl_entry_points.inc"
+#include "interfaces/adl_entry_points.inc"
 };
 constexpr std::size_t kEntryPointCount = std::size(kEntryPointNames);
 

@@ -17,7 +17,7 @@ template <typename Table>
 void fillServedSlots(Table& table) {
 #define LEVEL_ZERO_CALL(name, ServingTable, slot) \
   if constexpr (std::is_same_v<Table, ServingTable>) table.slot = ::name;
-#include "level_zero_calls.inc"
+#include "interfaces/level_zero_calls.inc"
 }
 
 // Clears the caller's table and sets the slots that the simulation serves.

@@ -16,20 +16,20 @@
 #include <string_view>
 #include <vector>
 
-#include "scenario_reading.h"
+#include "simulated/scenario_reading.h"
 
 namespace simulated::level_zero {
 
 // Every function the simulation answers; faults and enumeration counts are keyed by these.
 enum class Call {
 #define LEVEL_ZERO_CALL(name, ...) name,
-#include "level_zero_calls.inc"
+#include "interfaces/level_zero_calls.inc"
 };
 
 // The functions' names, in the order of Call.
 inline constexpr std::string_view kCallNames[] = {
 #define LEVEL_ZERO_CALL(name, ...) #name,
-#include "level_zero_calls.inc"
+#include "interfaces/level_zero_calls.inc"
 };
 constexpr std::size_t kCallCount = std::size(kCallNames);
 

@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <cwchar>
 
-#include "adl_abi.h"
+#include "interfaces/adl_abi.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The shared integer reading at the edges of every field type the scenario readers use:
 // signed and unsigned, 32 and 64 bits, and a range narrower than its type.
-#include "scenario_reading.h"
+#include "simulated/scenario_reading.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "text_format.h"
+#include "radprobe/text_format.h"
 
 namespace {
 

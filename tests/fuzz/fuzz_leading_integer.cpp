@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/text.h"
 #include "leading_integer_reference.h"
-#include "text.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "errors.h"
+#include "zeprobe/errors.h"
 
 #include <gtest/gtest.h>
 

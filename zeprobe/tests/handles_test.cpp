@@ -1,12 +1,12 @@
 // The handle list at the edges a golden run reaches clumsily: a driver that raises the count
 // in the filling call, and a count of zero.
-#include "handles.h"
+#include "zeprobe/handles.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 
-#include "errors.h"
+#include "zeprobe/errors.h"
 
 namespace zeprobe {
 namespace {

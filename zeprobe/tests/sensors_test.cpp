@@ -1,5 +1,5 @@
 // The power arithmetic at its limits, where a golden run would be clumsy.
-#include "sensors.h"
+#include "zeprobe/sensors.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "errors.h"
+#include "zeprobe/errors.h"
 
 namespace zeprobe {
 namespace {

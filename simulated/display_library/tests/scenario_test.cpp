@@ -1,4 +1,4 @@
-#include "scenario.h"
+#include "simulated/display_library/scenario.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Scenario files: every malformed one is refused with the place of the fault, and the forms
 // that exist for odd values (raw name bytes, non-finite numbers, scripted counts and faults on
 // the N-th call) arrive in the simulated machine as written; a scripted delay holds its call.
-#include "scenario.h"
+#include "simulated/level_zero/scenario.h"
 
 #include <gtest/gtest.h>
 
