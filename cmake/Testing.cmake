@@ -20,6 +20,10 @@
 #   the fault to the system (handle_segv=0), so that the run ends by SIGSEGV as in the plain
 #   build instead of with the sanitizer's report.
 #
+# add_tests_folder()
+#   Adds the calling folder's tests/ folder where the build holds tests (PROJECT_TESTS_FOLDERS,
+#   decided by the top-level CMakeLists.txt).
+#
 # add_import_check(<target> <dll>...)
 #   Windows build only: fails unless the target's executable imports exactly from the listed
 #   DLLs or a subset of them (names compared without regard to case).
@@ -85,6 +89,12 @@ function(add_golden_test name)
     set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED ${fixture})
   endif()
 endfunction()
+
+macro(add_tests_folder)
+  if(PROJECT_TESTS_FOLDERS)
+    add_subdirectory(tests)
+  endif()
+endmacro()
 
 function(add_import_check target)
   add_test(NAME ${target}.GivenTheExecutable_WhenReadingItsImports_ThenOnlyTheAllowedDllsAppear
