@@ -11,6 +11,23 @@
 
 namespace {
 
+std::u16string asUtf16(const std::uint8_t* data, std::size_t size);
+std::string narrowed(std::u16string_view text);
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string bytes(reinterpret_cast<const char*>(data), size);
+  requireSameReading(common::parseLeadingInt32(std::string_view(bytes)),
+                     referenceLeadingInt32(bytes));
+  const std::u16string units = asUtf16(data, size);
+  requireSameReading(common::parseLeadingInt32(std::u16string_view(units)),
+                     referenceLeadingInt32(narrowed(units)));
+  return 0;
+}
+
+namespace {
+
 // The bytes as the code units of a UTF-16 command line, pairs taken little-endian.
 std::u16string asUtf16(const std::uint8_t* data, std::size_t size) {
   std::u16string text;
@@ -29,13 +46,3 @@ std::string narrowed(std::u16string_view text) {
 }
 
 }  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string bytes(reinterpret_cast<const char*>(data), size);
-  requireSameReading(common::parseLeadingInt32(std::string_view(bytes)),
-                     referenceLeadingInt32(bytes));
-  const std::u16string units = asUtf16(data, size);
-  requireSameReading(common::parseLeadingInt32(std::u16string_view(units)),
-                     referenceLeadingInt32(narrowed(units)));
-  return 0;
-}
