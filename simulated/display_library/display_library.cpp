@@ -44,67 +44,17 @@ bool contextLive = false;
 // The number of calls of each entry point so far, by EntryPoint.
 std::array<std::uint32_t, kEntryPointCount> calls{};
 
-template <typename Record>
-const char* zeroedFlag(const Record* record, std::size_t count = 1) {
-  return bytesZeroed(record, count * sizeof(Record)) ? "zeroed=yes" : "zeroed=no";
-}
-
-std::string adapterArgument(int adapterIndex) {
-  return "adapter=" + std::to_string(adapterIndex);
-}
-
-// The scenario's adapter with this index, or null (the call then fails with
-// ADL_ERR_INVALID_ADL_IDX).
-AdapterScenario* findAdapter(int adapterIndex) {
-  for (AdapterScenario& adapter : scenario->adapters) {
-    if (adapter.info.iAdapterIndex == adapterIndex) return &adapter;
-  }
-  return nullptr;
-}
-
-// Counts a call of the entry point, waits out the delay that the scenario scripts for it, then
-// crashes if the scenario scripts a crash of this call. Before the scenario is read (a call
-// before the context is created) nothing is scripted.
-void followScript(EntryPoint entryPoint) {
-  if (!scenario) return;
-  const auto index = static_cast<std::size_t>(entryPoint);
-  const std::uint32_t number = ++calls[index];
-  waitOut(scenario->delays[index], number);
-  crashOn(scenario->crashes[index], number);
-}
-
-// What every entry point does first: record the call in the trace, then follow the script.
-void enter(EntryPoint entryPoint, const std::string& traceText) {
-  traceLine(traceText);
-  followScript(entryPoint);
-}
-
-// Common shape of a per-adapter query: enter, look the adapter up, check the output pointer,
-// and let fill copy the scenario's reply.
+void followScript(EntryPoint entryPoint);
+void enter(EntryPoint entryPoint, const std::string& traceText);
 template <typename Fill>
 int answerForAdapter(EntryPoint entryPoint, const std::string& traceText, int adapterIndex,
-                     bool outputsGiven, Fill fill) {
-  enter(entryPoint, traceText);
-  if (!contextLive) return adl::ADL_ERR_NOT_INIT;
-  if (!outputsGiven) return adl::ADL_ERR_NULL_POINTER;
-  AdapterScenario* adapter = findAdapter(adapterIndex);
-  if (!adapter) return adl::ADL_ERR_INVALID_ADL_IDX;
-  return fill(*adapter);
-}
-
+                     bool outputsGiven, Fill fill);
+AdapterScenario* findAdapter(int adapterIndex);
+std::string adapterArgument(int adapterIndex);
+template <typename Record>
+const char* zeroedFlag(const Record* record, std::size_t count = 1);
 void handOverSettingList(const SettingsReply& reply, int adapterIndex,
-                         adl::ADLOD8SingleInitSetting** list) {
-  const int bytes = static_cast<int>(reply.list.size() * sizeof(adl::ADLOD8SingleInitSetting));
-  void* block = programAlloc(bytes);
-  if (!block) return;
-  std::memcpy(block, reply.list.data(), static_cast<std::size_t>(bytes));
-  *list = static_cast<adl::ADLOD8SingleInitSetting*>(block);
-  const std::string description =
-      "Overdrive 8 setting list of adapter " + std::to_string(adapterIndex);
-  watchHandedOverBlock(block, description.c_str());
-  traceLine("  handed over a setting list of " + std::to_string(reply.list.size()) +
-            " entries, feature count " + std::to_string(reply.featureCount));
-}
+                         adl::ADLOD8SingleInitSetting** list);
 
 }  // namespace
 }  // namespace simulated::display_library
@@ -336,3 +286,70 @@ int ADL2_Adapter_ASICFamilyType_Get(adl::Context, int adapterIndex, int* asicTyp
 }
 
 }  // extern "C"
+
+namespace simulated::display_library {
+namespace {
+
+// Counts a call of the entry point, waits out the delay that the scenario scripts for it, then
+// crashes if the scenario scripts a crash of this call. Before the scenario is read (a call
+// before the context is created) nothing is scripted.
+void followScript(EntryPoint entryPoint) {
+  if (!scenario) return;
+  const auto index = static_cast<std::size_t>(entryPoint);
+  const std::uint32_t number = ++calls[index];
+  waitOut(scenario->delays[index], number);
+  crashOn(scenario->crashes[index], number);
+}
+
+// What every entry point does first: record the call in the trace, then follow the script.
+void enter(EntryPoint entryPoint, const std::string& traceText) {
+  traceLine(traceText);
+  followScript(entryPoint);
+}
+
+// Common shape of a per-adapter query: enter, look the adapter up, check the output pointer,
+// and let fill copy the scenario's reply.
+template <typename Fill>
+int answerForAdapter(EntryPoint entryPoint, const std::string& traceText, int adapterIndex,
+                     bool outputsGiven, Fill fill) {
+  enter(entryPoint, traceText);
+  if (!contextLive) return adl::ADL_ERR_NOT_INIT;
+  if (!outputsGiven) return adl::ADL_ERR_NULL_POINTER;
+  AdapterScenario* adapter = findAdapter(adapterIndex);
+  if (!adapter) return adl::ADL_ERR_INVALID_ADL_IDX;
+  return fill(*adapter);
+}
+
+// The scenario's adapter with this index, or null (the call then fails with
+// ADL_ERR_INVALID_ADL_IDX).
+AdapterScenario* findAdapter(int adapterIndex) {
+  for (AdapterScenario& adapter : scenario->adapters) {
+    if (adapter.info.iAdapterIndex == adapterIndex) return &adapter;
+  }
+  return nullptr;
+}
+
+std::string adapterArgument(int adapterIndex) {
+  return "adapter=" + std::to_string(adapterIndex);
+}
+
+template <typename Record>
+const char* zeroedFlag(const Record* record, std::size_t count) {
+  return bytesZeroed(record, count * sizeof(Record)) ? "zeroed=yes" : "zeroed=no";
+}
+
+void handOverSettingList(const SettingsReply& reply, int adapterIndex,
+                         adl::ADLOD8SingleInitSetting** list) {
+  const int bytes = static_cast<int>(reply.list.size() * sizeof(adl::ADLOD8SingleInitSetting));
+  void* block = programAlloc(bytes);
+  if (!block) return;
+  std::memcpy(block, reply.list.data(), static_cast<std::size_t>(bytes));
+  *list = static_cast<adl::ADLOD8SingleInitSetting*>(block);
+  const std::string description =
+      "Overdrive 8 setting list of adapter " + std::to_string(adapterIndex);
+  watchHandedOverBlock(block, description.c_str());
+  traceLine("  handed over a setting list of " + std::to_string(reply.list.size()) +
+            " entries, feature count " + std::to_string(reply.featureCount));
+}
+}  // namespace
+}  // namespace simulated::display_library

@@ -37,125 +37,30 @@ struct Session {
   bool sysmanEnabled = false;
 };
 
-Session& session() {
-  static Session instance;
-  return instance;
-}
-
+Session& session();
+ze_result_t resultCode(std::uint32_t code);
+ze_result_t refuse(Call call, const std::string& violation);
+template <typename Object, typename Handle, typename Work>
+ze_result_t answerCore(Call call, Handle handle, Work work);
+template <typename Object, typename Handle, typename Work>
+ze_result_t answerSysman(Call call, Handle handle, Work work);
+template <typename Object, typename Handle, typename Work>
+ze_result_t answer(Call call, Handle handle, bool sysman, Work work);
 template <typename Object, typename Handle>
-Object* objectOf(Handle handle) {
-  return reinterpret_cast<Object*>(handle);
-}
-
-template <typename Handle, typename Object>
-Handle handleOf(Object& object) {
-  return reinterpret_cast<Handle>(&object);
-}
-
-ze_result_t resultCode(std::uint32_t code) {
-  return static_cast<ze_result_t>(code);
-}
-
-// A call that breaks the rules of the Level Zero interface: reported on standard error, so
-// that a golden run shows it, and answered with ZE_RESULT_ERROR_INVALID_ARGUMENT.
-ze_result_t refuse(Call call, const std::string& violation) {
-  std::fprintf(stderr, "%s: %s: %s\n", kLibraryName, std::string(callName(call)).c_str(),
-               violation.c_str());
-  std::fflush(stderr);
-  return ZE_RESULT_ERROR_INVALID_ARGUMENT;
-}
-
-// True when every byte of the object is zero, apart from the `skipped` bytes at its start.
-template <typename Output>
-bool zeroedBeyond(const Output& output, std::size_t skipped) {
-  return bytesZeroed(reinterpret_cast<const unsigned char*>(&output) + skipped,
-                     sizeof output - skipped);
-}
-
-// Runs one simulated call on an object: the checks a real driver makes, then the scripted
-// delay, crash and fault if any (Behaviour::scriptedResult), then the call's own work.
-template <typename Object, typename Handle, typename Work>
-ze_result_t answer(Call call, Handle handle, bool sysman, Work work) {
-  if (!session().scenario || (sysman && !session().sysmanEnabled)) {
-    return ZE_RESULT_ERROR_UNINITIALIZED;
-  }
-  if (handle == nullptr) return ZE_RESULT_ERROR_INVALID_NULL_HANDLE;
-  Object& object = *objectOf<Object>(handle);
-  if (const auto injected = object.behaviour.scriptedResult(call)) return resultCode(*injected);
-  return work(object);
-}
-
-template <typename Object, typename Handle, typename Work>
-ze_result_t answerCore(Call call, Handle handle, Work work) {
-  return answer<Object>(call, handle, false, work);
-}
-
-template <typename Object, typename Handle, typename Work>
-ze_result_t answerSysman(Call call, Handle handle, Work work) {
-  return answer<Object>(call, handle, true, work);
-}
-
-// Copies a scripted properties structure into the caller's, which must come as the interface
-// asks: its own structure type, no extension chain, every other byte zeroed. The caller's
-// stype and pNext are kept, as a driver fills only the fields it reports.
-template <typename Properties>
-ze_result_t fillProperties(Call call, Properties* destination, const Properties& source,
-                           std::uint32_t structureType) {
-  if (destination == nullptr) return ZE_RESULT_ERROR_INVALID_NULL_POINTER;
-  const auto stype = destination->stype;
-  const auto next = destination->pNext;
-  if (static_cast<std::uint32_t>(stype) != structureType) {
-    return refuse(
-        call, "stype is " + std::to_string(stype) + ", expected " + std::to_string(structureType));
-  }
-  if (next != nullptr) return refuse(call, "pNext is not null");
-  if (!zeroedBeyond(*destination, offsetof(Properties, pNext) + sizeof next)) {
-    return refuse(call, "output structure not zeroed");
-  }
-  *destination = source;
-  destination->stype = stype;
-  destination->pNext = next;
-  return ZE_RESULT_SUCCESS;
-}
-
-// Copies a scripted value into the caller's, which must come zeroed.
-template <typename Value>
-ze_result_t fillValue(Call call, Value* destination, const Value& source) {
-  if (destination == nullptr) return ZE_RESULT_ERROR_INVALID_NULL_POINTER;
-  if (!zeroedBeyond(*destination, 0)) return refuse(call, "output not zeroed");
-  *destination = source;
-  return ZE_RESULT_SUCCESS;
-}
-
-// The two-call enumeration: a count of 0 or a null array asks for the count; otherwise up to
-// that many handles are written and the count is lowered to the number written.
+Object* objectOf(Handle handle);
 template <typename Handle, typename Item>
 ze_result_t enumerate(const Behaviour& owner, Call call, std::vector<Item>& items, uint32_t* pCount,
-                      Handle* handles) {
-  if (pCount == nullptr) return ZE_RESULT_ERROR_INVALID_NULL_POINTER;
-  const ResolvedCounts counts = owner.countsFor(call, items.size());
-  if (*pCount == 0 || handles == nullptr) {
-    *pCount = counts.reported;
-    return ZE_RESULT_SUCCESS;
-  }
-  const uint32_t written = std::min(*pCount, counts.filled);
-  for (uint32_t index = 0; index < written; ++index)
-    handles[index] = handleOf<Handle>(items[index]);
-  *pCount = written;
-  return ZE_RESULT_SUCCESS;
-}
-
-// Energy samples give a power only over a long enough interval: a reading that follows the
-// previous one on the same domain within 100 ms is refused. Every reading's time is kept.
-std::optional<std::string> readTooEarly(PowerDomain& domain) {
-  constexpr auto kSampleInterval = std::chrono::milliseconds(100);
-  const auto now = std::chrono::steady_clock::now();
-  const auto previous = std::exchange(domain.lastReading, now);
-  if (!previous || now - *previous >= kSampleInterval) return std::nullopt;
-  const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(now - *previous);
-  return "read " + std::to_string(elapsed.count()) + " ms after the previous reading, " +
-         "less than " + std::to_string(kSampleInterval.count()) + " ms";
-}
+                      Handle* handles);
+template <typename Handle, typename Object>
+Handle handleOf(Object& object);
+template <typename Properties>
+ze_result_t fillProperties(Call call, Properties* destination, const Properties& source,
+                           std::uint32_t structureType);
+template <typename Output>
+bool zeroedBeyond(const Output& output, std::size_t skipped);
+template <typename Value>
+ze_result_t fillValue(Call call, Value* destination, const Value& source);
+std::optional<std::string> readTooEarly(PowerDomain& domain);
 
 }  // namespace
 }  // namespace simulated::level_zero
@@ -343,3 +248,128 @@ ze_result_t ZE_APICALL zesFanGetState(zes_fan_handle_t hFan, zes_fan_speed_units
     return fillValue(Call::zesFanGetState, pSpeed, fan.speed);
   });
 }
+
+namespace simulated::level_zero {
+namespace {
+
+Session& session() {
+  static Session instance;
+  return instance;
+}
+
+ze_result_t resultCode(std::uint32_t code) {
+  return static_cast<ze_result_t>(code);
+}
+
+// A call that breaks the rules of the Level Zero interface: reported on standard error, so
+// that a golden run shows it, and answered with ZE_RESULT_ERROR_INVALID_ARGUMENT.
+ze_result_t refuse(Call call, const std::string& violation) {
+  std::fprintf(stderr, "%s: %s: %s\n", kLibraryName, std::string(callName(call)).c_str(),
+               violation.c_str());
+  std::fflush(stderr);
+  return ZE_RESULT_ERROR_INVALID_ARGUMENT;
+}
+
+template <typename Object, typename Handle, typename Work>
+ze_result_t answerCore(Call call, Handle handle, Work work) {
+  return answer<Object>(call, handle, false, work);
+}
+
+template <typename Object, typename Handle, typename Work>
+ze_result_t answerSysman(Call call, Handle handle, Work work) {
+  return answer<Object>(call, handle, true, work);
+}
+
+// Runs one simulated call on an object: the checks a real driver makes, then the scripted
+// delay, crash and fault if any (Behaviour::scriptedResult), then the call's own work.
+template <typename Object, typename Handle, typename Work>
+ze_result_t answer(Call call, Handle handle, bool sysman, Work work) {
+  if (!session().scenario || (sysman && !session().sysmanEnabled)) {
+    return ZE_RESULT_ERROR_UNINITIALIZED;
+  }
+  if (handle == nullptr) return ZE_RESULT_ERROR_INVALID_NULL_HANDLE;
+  Object& object = *objectOf<Object>(handle);
+  if (const auto injected = object.behaviour.scriptedResult(call)) return resultCode(*injected);
+  return work(object);
+}
+
+template <typename Object, typename Handle>
+Object* objectOf(Handle handle) {
+  return reinterpret_cast<Object*>(handle);
+}
+
+// The two-call enumeration: a count of 0 or a null array asks for the count; otherwise up to
+// that many handles are written and the count is lowered to the number written.
+template <typename Handle, typename Item>
+ze_result_t enumerate(const Behaviour& owner, Call call, std::vector<Item>& items, uint32_t* pCount,
+                      Handle* handles) {
+  if (pCount == nullptr) return ZE_RESULT_ERROR_INVALID_NULL_POINTER;
+  const ResolvedCounts counts = owner.countsFor(call, items.size());
+  if (*pCount == 0 || handles == nullptr) {
+    *pCount = counts.reported;
+    return ZE_RESULT_SUCCESS;
+  }
+  const uint32_t written = std::min(*pCount, counts.filled);
+  for (uint32_t index = 0; index < written; ++index)
+    handles[index] = handleOf<Handle>(items[index]);
+  *pCount = written;
+  return ZE_RESULT_SUCCESS;
+}
+
+template <typename Handle, typename Object>
+Handle handleOf(Object& object) {
+  return reinterpret_cast<Handle>(&object);
+}
+
+// Copies a scripted properties structure into the caller's, which must come as the interface
+// asks: its own structure type, no extension chain, every other byte zeroed. The caller's
+// stype and pNext are kept, as a driver fills only the fields it reports.
+template <typename Properties>
+ze_result_t fillProperties(Call call, Properties* destination, const Properties& source,
+                           std::uint32_t structureType) {
+  if (destination == nullptr) return ZE_RESULT_ERROR_INVALID_NULL_POINTER;
+  const auto stype = destination->stype;
+  const auto next = destination->pNext;
+  if (static_cast<std::uint32_t>(stype) != structureType) {
+    return refuse(
+        call, "stype is " + std::to_string(stype) + ", expected " + std::to_string(structureType));
+  }
+  if (next != nullptr) return refuse(call, "pNext is not null");
+  if (!zeroedBeyond(*destination, offsetof(Properties, pNext) + sizeof next)) {
+    return refuse(call, "output structure not zeroed");
+  }
+  *destination = source;
+  destination->stype = stype;
+  destination->pNext = next;
+  return ZE_RESULT_SUCCESS;
+}
+
+// True when every byte of the object is zero, apart from the `skipped` bytes at its start.
+template <typename Output>
+bool zeroedBeyond(const Output& output, std::size_t skipped) {
+  return bytesZeroed(reinterpret_cast<const unsigned char*>(&output) + skipped,
+                     sizeof output - skipped);
+}
+
+// Copies a scripted value into the caller's, which must come zeroed.
+template <typename Value>
+ze_result_t fillValue(Call call, Value* destination, const Value& source) {
+  if (destination == nullptr) return ZE_RESULT_ERROR_INVALID_NULL_POINTER;
+  if (!zeroedBeyond(*destination, 0)) return refuse(call, "output not zeroed");
+  *destination = source;
+  return ZE_RESULT_SUCCESS;
+}
+
+// Energy samples give a power only over a long enough interval: a reading that follows the
+// previous one on the same domain within 100 ms is refused. Every reading's time is kept.
+std::optional<std::string> readTooEarly(PowerDomain& domain) {
+  constexpr auto kSampleInterval = std::chrono::milliseconds(100);
+  const auto now = std::chrono::steady_clock::now();
+  const auto previous = std::exchange(domain.lastReading, now);
+  if (!previous || now - *previous >= kSampleInterval) return std::nullopt;
+  const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(now - *previous);
+  return "read " + std::to_string(elapsed.count()) + " ms after the previous reading, " +
+         "less than " + std::to_string(kSampleInterval.count()) + " ms";
+}
+}  // namespace
+}  // namespace simulated::level_zero
