@@ -308,22 +308,33 @@ def leftover_faults(name, marker):
     return faults
 
 
-def ending_run_faults(name, printout, golden):
-    """A scenario that ends: no time-out, and the golden status and streams (CR LF)."""
+def ending_run_faults(name, printout, golden, crlf=True, as_text=False):
+    """A scenario that ends: no time-out, and the golden status and streams (with CR LF line
+    ends when crlf). as_text: the host printed each stream as the text it decoded from UTF-8,
+    written back as UTF-8, so the golden is compared as that text, each run of U+FFFD as one
+    (decoders differ in how many they give for one sequence that is not UTF-8)."""
     status, timed_out, output, errors = printout
     if timed_out:
-        return [f"{name}: did not end within {HOST_TIMEOUT_MS} ms; the host ended it"]
+        return [f"{name}: did not end within the host's time-out; the host ended it"]
     faults = []
     with open(golden + ".status", encoding="ascii") as handle:
         expected_status = int(handle.read())
     if status != expected_status:
         faults.append(f"{name}: status {status}, not {expected_status}")
     for suffix, stream, actual in (("stdout", "output", output), ("stderr", "error", errors)):
-        expected = expected_output(f"{golden}.{suffix}", crlf=True)
+        expected = expected_output(f"{golden}.{suffix}", crlf=crlf)
+        if as_text:
+            expected, actual = decoded_as_text(expected), decoded_as_text(actual)
         if not matches(expected, actual):
             report_difference(suffix, expected, actual)
             faults.append(f"{name}: standard {stream} differs from {golden}.{suffix}")
     return faults
+
+
+def decoded_as_text(data):
+    """The bytes decoded from UTF-8, each byte that is not UTF-8 replaced, each run of
+    replacement characters made one, and encoded again."""
+    return re.sub("\ufffd+", "\ufffd", data.decode("utf-8", "replace")).encode("utf-8")
 
 
 def hung_run_faults(name, printout, elapsed, marker):
