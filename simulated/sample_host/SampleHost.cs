@@ -21,7 +21,7 @@
 //
 // Built with Mono:      mcs SampleHost.cs
 // Built with .NET SDK:  a console project (dotnet new console) with this file as its only source
-// It uses only what .NET Framework 4, Mono and .NET Core all offer.
+// It uses only what .NET Framework 4.5, Mono and .NET Core all offer.
 using System;
 using System.ComponentModel;
 using System.Diagnostics;
@@ -58,16 +58,16 @@ static class SampleHost {
   sealed class Outcome {
     public uint Status;
     public bool TimedOut;
-    public string Output;
-    public string Errors;
+    public string Output = "";
+    public string Errors = "";
   }
 
   static Outcome Run(string program, string[] arguments, int timeoutMs) {
     // 1. The settings. UseShellExecute = false is what allows redirecting and CreateNoWindow
-    //    (CREATE_NO_WINDOW); .NET Framework's default is true. Both streams are redirected and
-    //    decoded as UTF-8: by default .NET decodes them with the console's code page on Windows
-    //    and with the locale on Mono, which turns every non-ASCII character into '?' under
-    //    LANG=C. Standard input stays the host's own: the programs never read it.
+    //    (CREATE_NO_WINDOW); it defaults to true on .NET Framework and Mono. Both streams are
+    //    redirected and decoded as UTF-8: by default .NET decodes them with the console's code
+    //    page on Windows and with the locale on Mono, which turns every character beyond ASCII
+    //    into '?' under LANG=C. Standard input stays the host's own: the programs never read it.
     ProcessStartInfo start = new ProcessStartInfo(program, CommandLine(arguments));
     start.UseShellExecute = false;
     start.CreateNoWindow = true;
@@ -81,10 +81,11 @@ static class SampleHost {
     //    into a job object with JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE right after Start
     //    (CreateJobObject, SetInformationJobObject, AssignProcessToJobObject through
     //    P/Invoke): Process.Start cannot start a process suspended.
-    using (Process process = Process.Start(start)) {
+    using (Process process = new Process { StartInfo = start }) {
+      process.Start();
       // 3. Read both streams at once, each to its end (a read that returns 0 characters).
       //    Reading one to its end before the other waits forever once the program has filled
-      //    the other pipe (4,096 bytes on Windows, 64 KiB on Linux), since the program then
+      //    the other pipe (4,096 bytes under Wine, 64 KiB on Linux), since the program then
       //    waits for the host and never ends.
       Task<string> output = process.StandardOutput.ReadToEndAsync();
       Task<string> errors = process.StandardError.ReadToEndAsync();

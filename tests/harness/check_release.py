@@ -65,7 +65,7 @@ SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "shell32.dll", "ole32.dll", "msvcrt
 HARDENING = {"DYNAMIC_BASE": 0x40, "HIGH_ENTROPY_VA": 0x20, "NX_COMPAT": 0x100}
 KIT_FILES = ("schemas/level-zero-scenario.schema.json",
              "schemas/display-library-scenario.schema.json",
-             "sample_host.cpp", "sample_host.exe",
+             "sample_host.cpp", "sample_host.exe", "SampleHost.cs",
              "README.md", "LICENSE", "THIRD-PARTY-NOTICES.txt", "SHA256SUMS")
 UNICODE_FOLDER = "Приложение 测试 Café"
 # The sample host's time-outs: a scenario that ends does so long before the first; the second
