@@ -32,7 +32,7 @@ function(csharp_host_test name folder scenario expect)
   endforeach()
   add_test(NAME ${name}
     COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/harness/check_csharp_sample_host.py
-            --host ${CSHARP_HOST} ${ending} ${options} ${RUN_${folder}} ${ROW_ARGS})
+            --mono ${MONO} --host ${CSHARP_HOST} ${ending} ${options} ${RUN_${folder}} ${ROW_ARGS})
 endfunction()
 
 set(KIT_MANIFEST ${CMAKE_SOURCE_DIR}/simulated/kit.json)

@@ -2,7 +2,7 @@
 """Runs the kit's C# sample host (SampleHost.cs, compiled with Mono's mcs) once under mono,
 on a program of the Linux build and a scenario, and checks what it prints.
 
-    check_csharp_sample_host.py --host SAMPLEHOST_EXE (--expect PREFIX | --hangs)
+    check_csharp_sample_host.py --mono MONO --host SAMPLEHOST_EXE (--expect PREFIX | --hangs)
                                 [--env K=V]... -- PROGRAM [ARGS...]
 
 --expect: the run ends by itself within the host's time-out, and the printout holds the
@@ -31,6 +31,7 @@ HOST_GRACE_S = 10
 
 def parse_args():
     parser = argparse.ArgumentParser()
+    parser.add_argument("--mono", required=True)
     parser.add_argument("--host", required=True)
     ending = parser.add_mutually_exclusive_group(required=True)
     ending.add_argument("--expect")
@@ -40,12 +41,12 @@ def parse_args():
     return parser.parse_args()
 
 
-def run_host(host, timeout_ms, command, env):
+def run_host(mono, host, timeout_ms, command, env):
     """Runs the host under mono; returns its printout (None when it printed anything else or
     did not end) and how long it took. A host that does not end is ended with the program it
     runs (a session of their own), so that a failing run leaves nothing running."""
     start = time.monotonic()
-    with subprocess.Popen(["mono", host, str(timeout_ms), *command], stdin=subprocess.DEVNULL,
+    with subprocess.Popen([mono, host, str(timeout_ms), *command], stdin=subprocess.DEVNULL,
                           stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=env,
                           start_new_session=True) as process:
         try:
@@ -72,7 +73,7 @@ def main():
     args = parse_args()
     timeout_ms = HUNG_TIMEOUT_MS if args.hangs else TIMEOUT_MS
     env = dict(os.environ, **dict(item.split("=", 1) for item in args.env))
-    printout, elapsed = run_host(args.host, timeout_ms, args.command, env)
+    printout, elapsed = run_host(args.mono, args.host, timeout_ms, args.command, env)
     print(f"{' '.join(args.command)}: {elapsed:.2f} s")
     name = os.path.basename(args.command[0])
     if printout is None:
