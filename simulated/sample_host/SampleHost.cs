@@ -28,7 +28,7 @@ using System.Diagnostics;
 using System.Globalization;
 using System.IO;
 using System.Text;
-using System.Threading.Tasks;
+using System.Threading;
 
 static class SampleHost {
   // UTF-8 without a byte-order mark. Its decoder replaces bytes that are not UTF-8 with U+FFFD
@@ -83,12 +83,17 @@ static class SampleHost {
     //    P/Invoke): Process.Start cannot start a process suspended.
     using (Process process = new Process { StartInfo = start }) {
       process.Start();
-      // 3. Read both streams at once, each to its end (a read that returns 0 characters).
-      //    Reading one to its end before the other waits forever once the program has filled
-      //    the other pipe (4,096 bytes under Wine, 64 KiB on Linux), since the program then
-      //    waits for the host and never ends.
-      Task<string> output = process.StandardOutput.ReadToEndAsync();
-      Task<string> errors = process.StandardError.ReadToEndAsync();
+      // 3. Read both streams at once, each to its end (a read that returns 0 characters) on a
+      //    thread of its own. Reading one to its end before the other waits forever once the
+      //    program has filled the other pipe (4,096 bytes under Wine, 64 KiB on Linux), since
+      //    the program then waits for the host and never ends. ReadToEndAsync() on both would
+      //    read at once too, on the thread pool, which under Mono can hold up the end of the
+      //    host's own process by half a minute after Main has returned.
+      string output = "", errors = "";
+      Thread outputReader = new Thread(() => output = process.StandardOutput.ReadToEnd());
+      Thread errorReader = new Thread(() => errors = process.StandardError.ReadToEnd());
+      outputReader.Start();
+      errorReader.Start();
 
       // 4. Wait with the time-out; past it, end the program. Kill() may meet a program that
       //    has just ended by itself, which throws InvalidOperationException, or, on Windows,
@@ -107,8 +112,10 @@ static class SampleHost {
       }
       // ExitCode is a signed int: 0xC0000005 would read -1073741819.
       outcome.Status = unchecked((uint)process.ExitCode);
-      outcome.Output = output.Result;
-      outcome.Errors = errors.Result;
+      outputReader.Join();
+      errorReader.Join();
+      outcome.Output = output;
+      outcome.Errors = errors;
       return outcome;
     }
   }
