@@ -8,6 +8,7 @@ packages=(
   nlohmann-json3-dev libze-dev libgtest-dev libgmock-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
   clang-14 libclang-rt-14-dev
+  mono-mcs mono-runtime
 )
 
 missing=()

@@ -78,8 +78,9 @@ STATIC_RUNTIMES = {"gcc-mingw-w64-base": "the GCC runtime (libstdc++, libgcc)",
 HARDENING = {"DYNAMIC_BASE": 0x40, "HIGH_ENTROPY_VA": 0x20, "NX_COMPAT": 0x100}
 KIT_FILES = ("schemas/level-zero-scenario.schema.json",
              "schemas/display-library-scenario.schema.json",
-             "sample_host.cpp", "sample_host.exe", "kit_check.cpp", "kit_check.exe",
-             "kit_check.json", "README.md", "LICENSE", "THIRD-PARTY-NOTICES.txt", "SHA256SUMS")
+             "sample_host.cpp", "sample_host.exe", "SampleHost.cs", "kit_check.cpp",
+             "kit_check.exe", "kit_check.json", "README.md", "LICENSE", "THIRD-PARTY-NOTICES.txt",
+             "SHA256SUMS")
 UNICODE_FOLDER = "Приложение 测试 Café"
 # How long the self-check may take in all, whatever it meets: its runs end by themselves or by
 # their time-outs, which are far shorter.
@@ -380,22 +381,35 @@ def leftover_faults(name, marker):
     return faults
 
 
-def ending_run_faults(name, printout, golden):
-    """A scenario that ends: no time-out, and the golden status and streams (CR LF)."""
+def ending_run_faults(name, printout, golden, crlf=True, as_text=False):
+    """A scenario that ends: no time-out, and the golden status and streams (with CR LF line
+    ends when crlf). as_text: the host printed each stream as the text it decoded from UTF-8,
+    written back as UTF-8, so the golden is compared as that text, each run of U+FFFD as one
+    (decoders differ in how many they give for one sequence that is not UTF-8)."""
     status, timed_out, output, errors = printout
     if timed_out:
         return [f"{name}: did not end within its time-out; the host ended it"]
     faults = []
     with open(golden + ".status", encoding="ascii") as handle:
-        expected_status = int(handle.read())
+        expected_status = host_status(handle.read())
     if status != expected_status:
         faults.append(f"{name}: status {status}, not {expected_status}")
     for suffix, stream, actual in (("stdout", "output", output), ("stderr", "error", errors)):
-        expected = expected_output(f"{golden}.{suffix}", crlf=True)
+        expected = expected_output(f"{golden}.{suffix}", crlf=crlf)
+        if as_text:
+            expected, actual = decoded_as_text(expected), decoded_as_text(actual)
         if not matches(expected, actual):
             report_difference(suffix, expected, actual)
             faults.append(f"{name}: standard {stream} differs from {golden}.{suffix}")
     return faults
+
+
+def host_status(golden_status):
+    """The status that a host reads for a golden status. A Linux program ended by a signal
+    ("signal N") reads as 128 + N to a host that sees only a number, as Mono's Process.ExitCode
+    gives it (and a shell's $?)."""
+    kind, _, number = golden_status.strip().partition(" ")
+    return 128 + int(number) if kind == "signal" else int(kind)
 
 
 def self_check_faults(name, kit_folder, wineprefix, closing_line, succeeds):
@@ -415,6 +429,12 @@ def self_check_faults(name, kit_folder, wineprefix, closing_line, succeeds):
     if (result.returncode == 0) != succeeds:
         faults.append(f"{name}: the self-check ended with status {result.returncode}")
     return faults
+
+
+def decoded_as_text(data):
+    """The bytes decoded from UTF-8, each byte that is not UTF-8 replaced, each run of
+    replacement characters made one, and encoded again."""
+    return re.sub("\ufffd+", "\ufffd", data.decode("utf-8", "replace")).encode("utf-8")
 
 
 def trailing_backslash_faults(kit_folder, manifest, source, wineprefix):
