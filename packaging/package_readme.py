@@ -9,11 +9,11 @@ product: the README for the authors of host applications, made of the project RE
 section "For host authors" and each program's section; how the programs are tested stands in
 sections of its own, which stay out.
 
-kit: the simulated-hardware kit's folder of files that are made rather than built: its README
-(the test kit section of simulated/README.md; a table of the kit's scenarios with how each run
+kit: the test kit's folder of files that are made rather than built: its README
+(the test kit section of kit/README.md; a table of the kit's scenarios with how each run
 ends, the status of the suite's golden for it or, for a scenario that hangs, the host's
 time-out, and each one's description; the two scenario formats from the stand-ins' READMEs);
-under scenarios/<folder>/, the scenario files that simulated/kit.json lists, copied
+under scenarios/<folder>/, the scenario files that kit/kit.json lists, copied
 unchanged; under expected/<folder>/, for each scenario that ends, the status and the two
 streams of its golden, with CR LF line ends as the Windows programs write them; and
 kit_check.json, the self-check's list of the scenarios, whether each hangs and its time-out.
@@ -25,7 +25,7 @@ import shutil
 import sys
 
 PRODUCT_SECTIONS = ("For host authors", "zeprobe", "radprobe", "pidctl")
-KIT_SECTION = ("simulated/README.md", "The test kit for host authors")
+KIT_SECTION = ("kit/README.md", "The test kit for host authors")
 FORMAT_SECTIONS = (("simulated/level_zero/README.md", "Level Zero scenario format"),
                    ("simulated/display_library/README.md", "Display library scenario format"))
 
@@ -127,7 +127,7 @@ def check_list(manifest):
 
 
 def kit(source_dir, output_dir, version):
-    with open(os.path.join(source_dir, "simulated", "kit.json"), encoding="utf-8") as handle:
+    with open(os.path.join(source_dir, "kit", "kit.json"), encoding="utf-8") as handle:
         manifest = json.load(handle)
     libraries = manifest["libraries"]
     shutil.rmtree(output_dir, ignore_errors=True)
@@ -144,7 +144,7 @@ def kit(source_dir, output_dir, version):
              "## Scenarios\n" + tables]
     parts += [section(os.path.join(source_dir, path), heading) for path, heading in FORMAT_SECTIONS]
     write(os.path.join(output_dir, "README.md"),
-          f"Console GPU helpers {version}: simulated hardware for host authors",
+          f"Console GPU helpers {version}: test kit for host authors",
           "Scripted stand-ins of the two vendor libraries that `zeprobe.exe` and `radprobe.exe`\n"
           "load, and scenario files that make them show every outcome a host must handle.",
           parts)

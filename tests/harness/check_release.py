@@ -12,8 +12,8 @@ second build gives the same bytes. Each check prints every fault it finds and fa
                                                   by one byte fails zip-contents, which names
                                                   that file
     check_release.py kit-contents ZIP VERSION MANIFEST
-                                                  the same of the simulated-hardware kit, whose
-                                                  scenarios MANIFEST (simulated/kit.json) lists;
+                                                  the same of the test kit, whose
+                                                  scenarios MANIFEST (kit/kit.json) lists;
                                                   its README runs each scenario with the
                                                   manifest's program and arguments
     check_release.py kit-runs ZIP KIT MANIFEST SOURCE WINRUN WINEPREFIX

@@ -1,4 +1,4 @@
-// kit_check: the self-check of the simulated-hardware kit. Run it on Windows in the unpacked
+// kit_check: the self-check of the test kit. Run it on Windows in the unpacked
 // kit's folder, with zeprobe.exe and radprobe.exe of the product copied beside it:
 //
 //   kit_check.exe
