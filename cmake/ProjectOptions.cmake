@@ -1,7 +1,8 @@
 # Compiler settings shared by every target of the project's own code.
 
-# Strict warnings on our own code only; vendor headers come in as system includes.
-function(project_warnings target)
+# Strict warnings, each an error, on our own code only; vendor headers come in as system
+# includes.
+function(add_strict_warnings target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
 endfunction()
 
