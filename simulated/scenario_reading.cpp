@@ -40,7 +40,7 @@ std::string element(const std::string& place, std::size_t index) {
   return place + "[" + std::to_string(index) + "]";
 }
 
-Json parseDocument(const std::string& text) {
+Json readDocument(const std::string& text) {
   try {
     return Json::parse(text);
   } catch (const Json::exception& error) {
@@ -48,10 +48,10 @@ Json parseDocument(const std::string& text) {
   }
 }
 
-Json readDocument(const std::string& path) {
+Json readDocumentFile(const std::string& path) {
   const auto text = readWholeFile(path);
   if (!text) fail(kScenarioRoot, "cannot open " + path);
-  return parseDocument(*text);
+  return readDocument(*text);
 }
 
 void requireObject(const Json& value, const std::string& place,

@@ -222,7 +222,7 @@ void readByEntryPoint(const Json& root, std::string_view key, Read read) {
               });
 }
 
-Scenario readScenario(const Json& root) {
+Scenario readRoot(const Json& root) {
   requireObject(root, kScenarioRoot,
                 {"description", "delay", "crash", "create", "versions", "adapter_count",
                  "adapter_info", "adapters"});
@@ -254,12 +254,12 @@ Scenario readScenario(const Json& root) {
 
 }  // namespace
 
-Scenario parseScenario(const std::string& text) {
-  return readScenario(parseDocument(text));
+Scenario readScenario(const std::string& text) {
+  return readRoot(readDocument(text));
 }
 
-Scenario loadScenarioFile(const std::string& path) {
-  return readScenario(readDocument(path));
+Scenario readScenarioFile(const std::string& path) {
+  return readRoot(readDocumentFile(path));
 }
 
 }  // namespace simulated::display_library

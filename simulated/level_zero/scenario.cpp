@@ -8,24 +8,24 @@
 
 namespace simulated::level_zero {
 
-std::optional<std::uint32_t> Behaviour::scriptedResult(Call call) {
-  const std::uint32_t number = ++calls_[index(call)];
-  waitOut(delays_[index(call)], number);
-  crashOn(crashes_[index(call)], number);
-  const std::optional<Fault>& fault = faults_[index(call)];
+std::optional<std::uint32_t> Behaviour::scriptedResult(EntryPoint entryPoint) {
+  const std::uint32_t number = ++calls_[index(entryPoint)];
+  waitOut(delays_[index(entryPoint)], number);
+  crashOn(crashes_[index(entryPoint)], number);
+  const std::optional<Fault>& fault = faults_[index(entryPoint)];
   if (!fault || (fault->onCall != 0 && fault->onCall != number)) return std::nullopt;
   return fault->result;
 }
 
-ResolvedCounts Behaviour::countsFor(Call call, std::size_t available) const {
+ResolvedCounts Behaviour::countsFor(EntryPoint entryPoint, std::size_t available) const {
   const auto items = static_cast<std::uint32_t>(available);
-  const EnumerationCounts& counts = counts_[index(call)];
+  const EnumerationCounts& counts = counts_[index(entryPoint)];
   return {counts.reported.value_or(items), std::min(counts.filled.value_or(items), items)};
 }
 
 namespace {
 
-using Calls = std::initializer_list<Call>;
+using EntryPoints = std::initializer_list<EntryPoint>;
 
 // Level Zero enumerations hold values from 0 to 0x7fffffff.
 template <typename Enum>
@@ -59,9 +59,9 @@ auto listField(const Json& object, std::string_view key, const std::string& plac
   return simulated::listField(object, key, place, kMaxListLength, readItem);
 }
 
-Call callNamed(const std::string& name, Calls allowed, const std::string& place) {
-  for (const Call call : allowed) {
-    if (callName(call) == name) return call;
+EntryPoint entryPointNamed(const std::string& name, EntryPoints allowed, const std::string& place) {
+  for (const EntryPoint entryPoint : allowed) {
+    if (entryPointName(entryPoint) == name) return entryPoint;
   }
   fail(place, "not a function that this object answers");
 }
@@ -93,40 +93,43 @@ std::optional<std::uint32_t> optionalCount(const Json& object, std::string_view 
 
 // Reads "fail" (faults by function name), "delay" (delays by function name), "crash" (crashes
 // by function name) and "counts" (enumeration counts by function name).
-Behaviour behaviourOf(const Json& object, const std::string& place, Calls answered,
-                      Calls enumerations = {}) {
+Behaviour behaviourOf(const Json& object, const std::string& place, EntryPoints answered,
+                      EntryPoints enumerations = {}) {
   Behaviour behaviour;
   readMembers(object, "fail", place,
               [&](const std::string& name, const Json& value, const std::string& itemPlace) {
-                behaviour.addFault(callNamed(name, answered, itemPlace),
+                behaviour.addFault(entryPointNamed(name, answered, itemPlace),
                                    faultValue(value, itemPlace));
               });
   readMembers(object, "delay", place,
               [&](const std::string& name, const Json& value, const std::string& itemPlace) {
-                behaviour.addDelay(callNamed(name, answered, itemPlace),
+                behaviour.addDelay(entryPointNamed(name, answered, itemPlace),
                                    delayValue(value, itemPlace));
               });
   readMembers(object, "crash", place,
               [&](const std::string& name, const Json& value, const std::string& itemPlace) {
-                behaviour.addCrash(callNamed(name, answered, itemPlace),
+                behaviour.addCrash(entryPointNamed(name, answered, itemPlace),
                                    crashValue(value, itemPlace));
               });
   readMembers(object, "counts", place,
               [&](const std::string& name, const Json& value, const std::string& itemPlace) {
-                const Call call = callNamed(name, enumerations, itemPlace);
+                const EntryPoint entryPoint = entryPointNamed(name, enumerations, itemPlace);
                 requireObject(value, itemPlace, {"reported", "filled"});
-                behaviour.setCounts(call, {optionalCount(value, "reported", itemPlace),
-                                           optionalCount(value, "filled", itemPlace)});
+                behaviour.setCounts(entryPoint, {optionalCount(value, "reported", itemPlace),
+                                                 optionalCount(value, "filled", itemPlace)});
               });
   return behaviour;
 }
 
-MemoryModule parseMemoryModule(const Json& value, const std::string& place) {
+MemoryModule readMemoryModule(const Json& value, const std::string& place) {
   requireObject(value, place,
                 {"location", "physical_size", "bus_width", "num_channels", "size", "free", "fail",
                  "delay", "crash"});
   MemoryModule module{
-      behaviourOf(value, place, {Call::zesMemoryGetProperties, Call::zesMemoryGetState}), {}, {}};
+      behaviourOf(value, place,
+                  {EntryPoint::zesMemoryGetProperties, EntryPoint::zesMemoryGetState}),
+      {},
+      {}};
   module.properties.location = enumField<zes_mem_loc_t>(value, "location", place);
   module.properties.physicalSize = integerField<std::uint64_t>(value, "physical_size", place);
   module.properties.busWidth = integerField<std::int32_t>(value, "bus_width", place);
@@ -136,20 +139,22 @@ MemoryModule parseMemoryModule(const Json& value, const std::string& place) {
   return module;
 }
 
-TemperatureSensor parseTemperatureSensor(const Json& value, const std::string& place) {
+TemperatureSensor readTemperatureSensor(const Json& value, const std::string& place) {
   requireObject(value, place, {"type", "temperature", "fail", "delay", "crash"});
   TemperatureSensor sensor{
-      behaviourOf(value, place, {Call::zesTemperatureGetProperties, Call::zesTemperatureGetState}),
+      behaviourOf(value, place,
+                  {EntryPoint::zesTemperatureGetProperties, EntryPoint::zesTemperatureGetState}),
       {},
       floatingField(value, "temperature", place)};
   sensor.properties.type = enumField<zes_temp_sensors_t>(value, "type", place);
   return sensor;
 }
 
-FrequencyDomain parseFrequencyDomain(const Json& value, const std::string& place) {
+FrequencyDomain readFrequencyDomain(const Json& value, const std::string& place) {
   requireObject(value, place, {"type", "actual", "fail", "delay", "crash"});
   FrequencyDomain domain{
-      behaviourOf(value, place, {Call::zesFrequencyGetProperties, Call::zesFrequencyGetState}),
+      behaviourOf(value, place,
+                  {EntryPoint::zesFrequencyGetProperties, EntryPoint::zesFrequencyGetState}),
       {},
       {}};
   domain.properties.type = enumField<zes_freq_domain_t>(value, "type", place);
@@ -157,7 +162,7 @@ FrequencyDomain parseFrequencyDomain(const Json& value, const std::string& place
   return domain;
 }
 
-zes_power_energy_counter_t parseEnergySample(const Json& value, const std::string& place) {
+zes_power_energy_counter_t readEnergySample(const Json& value, const std::string& place) {
   requireObject(value, place, {"energy", "timestamp"});
   zes_power_energy_counter_t sample{};
   sample.energy = integerField<std::uint64_t>(value, "energy", place);
@@ -165,17 +170,17 @@ zes_power_energy_counter_t parseEnergySample(const Json& value, const std::strin
   return sample;
 }
 
-PowerDomain parsePowerDomain(const Json& value, const std::string& place) {
+PowerDomain readPowerDomain(const Json& value, const std::string& place) {
   requireObject(value, place, {"energy_samples", "fail", "delay", "crash"});
-  PowerDomain domain{behaviourOf(value, place, {Call::zesPowerGetEnergyCounter}),
-                     listField(value, "energy_samples", place, parseEnergySample)};
+  PowerDomain domain{behaviourOf(value, place, {EntryPoint::zesPowerGetEnergyCounter}),
+                     listField(value, "energy_samples", place, readEnergySample)};
   if (domain.samples.empty()) fail(member(place, "energy_samples"), "needs at least one sample");
   return domain;
 }
 
-Fan parseFan(const Json& value, const std::string& place) {
+Fan readFan(const Json& value, const std::string& place) {
   requireObject(value, place, {"speed", "fail", "delay", "crash"});
-  return {behaviourOf(value, place, {Call::zesFanGetState}),
+  return {behaviourOf(value, place, {EntryPoint::zesFanGetState}),
           integerField<std::int32_t>(value, "speed", place)};
 }
 
@@ -187,7 +192,7 @@ void readDeviceName(const Json& value, const std::string& place,
   copyToField(bytesValue(value["name"], namePlace), properties.name, namePlace);
 }
 
-ze_device_uuid_t parseUuid(const Json& value, const std::string& place) {
+ze_device_uuid_t readUuid(const Json& value, const std::string& place) {
   ze_device_uuid_t uuid{};
   if (!value.contains("uuid")) return uuid;
   std::string hex = textField(value, "uuid", place);
@@ -198,7 +203,7 @@ ze_device_uuid_t parseUuid(const Json& value, const std::string& place) {
   return uuid;
 }
 
-ze_pci_address_ext_t parsePciAddress(const Json& device, const std::string& devicePlace) {
+ze_pci_address_ext_t readPciAddress(const Json& device, const std::string& devicePlace) {
   ze_pci_address_ext_t address{};
   const auto found = device.find("pci_address");
   if (found == device.end()) return address;
@@ -211,19 +216,20 @@ ze_pci_address_ext_t parsePciAddress(const Json& device, const std::string& devi
   return address;
 }
 
-Device parseDevice(const Json& value, const std::string& place) {
+Device readDevice(const Json& value, const std::string& place) {
   requireObject(value, place,
                 {"type", "name", "vendor_id", "device_id", "flags", "uuid", "pci_address",
                  "memory_modules", "temperature_sensors", "frequency_domains", "card_power_domain",
                  "fans", "fail", "delay", "crash", "counts"});
   Device device{
-      behaviourOf(value, place,
-                  {Call::zeDeviceGetProperties, Call::zeDevicePciGetPropertiesExt,
-                   Call::zesDeviceEnumMemoryModules, Call::zesDeviceEnumTemperatureSensors,
-                   Call::zesDeviceEnumFrequencyDomains, Call::zesDeviceGetCardPowerDomain,
-                   Call::zesDeviceEnumFans},
-                  {Call::zesDeviceEnumMemoryModules, Call::zesDeviceEnumTemperatureSensors,
-                   Call::zesDeviceEnumFrequencyDomains, Call::zesDeviceEnumFans}),
+      behaviourOf(
+          value, place,
+          {EntryPoint::zeDeviceGetProperties, EntryPoint::zeDevicePciGetPropertiesExt,
+           EntryPoint::zesDeviceEnumMemoryModules, EntryPoint::zesDeviceEnumTemperatureSensors,
+           EntryPoint::zesDeviceEnumFrequencyDomains, EntryPoint::zesDeviceGetCardPowerDomain,
+           EntryPoint::zesDeviceEnumFans},
+          {EntryPoint::zesDeviceEnumMemoryModules, EntryPoint::zesDeviceEnumTemperatureSensors,
+           EntryPoint::zesDeviceEnumFrequencyDomains, EntryPoint::zesDeviceEnumFans}),
       {},
       {},
       {},
@@ -236,17 +242,16 @@ Device parseDevice(const Json& value, const std::string& place) {
   device.properties.vendorId = integerField<std::uint32_t>(value, "vendor_id", place);
   device.properties.deviceId = integerField<std::uint32_t>(value, "device_id", place);
   device.properties.flags = integerField<std::uint32_t>(value, "flags", place);
-  device.properties.uuid = parseUuid(value, place);
-  device.pci.address = parsePciAddress(value, place);
-  device.memoryModules = listField(value, "memory_modules", place, parseMemoryModule);
-  device.temperatureSensors =
-      listField(value, "temperature_sensors", place, parseTemperatureSensor);
-  device.frequencyDomains = listField(value, "frequency_domains", place, parseFrequencyDomain);
+  device.properties.uuid = readUuid(value, place);
+  device.pci.address = readPciAddress(value, place);
+  device.memoryModules = listField(value, "memory_modules", place, readMemoryModule);
+  device.temperatureSensors = listField(value, "temperature_sensors", place, readTemperatureSensor);
+  device.frequencyDomains = listField(value, "frequency_domains", place, readFrequencyDomain);
   if (value.contains("card_power_domain")) {
     device.cardPowerDomain =
-        parsePowerDomain(value["card_power_domain"], member(place, "card_power_domain"));
+        readPowerDomain(value["card_power_domain"], member(place, "card_power_domain"));
   }
-  device.fans = listField(value, "fans", place, parseFan);
+  device.fans = listField(value, "fans", place, readFan);
   return device;
 }
 
@@ -262,7 +267,7 @@ std::optional<std::uint32_t> versionPart(const std::string& digits) {
 }
 
 // "major.minor", each a decimal number from 0 to 65535.
-std::uint32_t parseApiVersion(const Json& value, const std::string& place) {
+std::uint32_t readApiVersion(const Json& value, const std::string& place) {
   const std::string text = textField(value, "api_version", place);
   if (text.empty()) return ZE_API_VERSION_1_0;
   const std::size_t point = text.find('.');
@@ -275,35 +280,36 @@ std::uint32_t parseApiVersion(const Json& value, const std::string& place) {
   return ZE_MAKE_VERSION(*major, *minor);
 }
 
-Driver parseDriver(const Json& value, const std::string& place) {
+Driver readDriver(const Json& value, const std::string& place) {
   requireObject(value, place,
                 {"driver_version", "api_version", "devices", "fail", "delay", "crash", "counts"});
-  Driver driver{
-      behaviourOf(value, place,
-                  {Call::zeDriverGetProperties, Call::zeDriverGetApiVersion, Call::zeDeviceGet},
-                  {Call::zeDeviceGet}),
-      {},
-      parseApiVersion(value, place),
-      listField(value, "devices", place, parseDevice)};
+  Driver driver{behaviourOf(value, place,
+                            {EntryPoint::zeDriverGetProperties, EntryPoint::zeDriverGetApiVersion,
+                             EntryPoint::zeDeviceGet},
+                            {EntryPoint::zeDeviceGet}),
+                {},
+                readApiVersion(value, place),
+                listField(value, "devices", place, readDevice)};
   driver.properties.driverVersion = integerField<std::uint32_t>(value, "driver_version", place);
   return driver;
 }
 
-Scenario readScenario(const Json& document) {
+Scenario readRoot(const Json& document) {
   const std::string place = kScenarioRoot;
   requireObject(document, place, {"description", "drivers", "fail", "delay", "crash", "counts"});
-  return {behaviourOf(document, place, {Call::zeInit, Call::zeDriverGet}, {Call::zeDriverGet}),
-          listField(document, "drivers", place, parseDriver)};
+  return {behaviourOf(document, place, {EntryPoint::zeInit, EntryPoint::zeDriverGet},
+                      {EntryPoint::zeDriverGet}),
+          listField(document, "drivers", place, readDriver)};
 }
 
 }  // namespace
 
-Scenario parseScenario(const std::string& text) {
-  return readScenario(parseDocument(text));
+Scenario readScenario(const std::string& text) {
+  return readRoot(readDocument(text));
 }
 
-Scenario loadScenarioFile(const std::string& path) {
-  return readScenario(readDocument(path));
+Scenario readScenarioFile(const std::string& path) {
+  return readRoot(readDocumentFile(path));
 }
 
 }  // namespace simulated::level_zero

@@ -47,7 +47,7 @@ TEST(ParseScenario, GivenBrokenScenarios_WhenParsing_ThenEachIsRefusedWithItsPla
   };
   for (const auto& [text, expectedProblem] : cases) {
     try {
-      parseScenario(text);
+      readScenario(text);
       ADD_FAILURE() << "accepted: " << text;
     } catch (const ScenarioError& error) {
       EXPECT_NE(std::string(error.what()).find(expectedProblem), std::string::npos)
@@ -59,30 +59,30 @@ TEST(ParseScenario, GivenBrokenScenarios_WhenParsing_ThenEachIsRefusedWithItsPla
 TEST(ParseScenario, GivenTooManyAdapters_WhenParsing_ThenRefused) {
   std::string adapters = R"({"adapters": [{})";
   for (std::size_t i = 0; i < kMaximumAdapters; ++i) adapters += ",{}";
-  EXPECT_THROW(parseScenario(adapters + "]}"), ScenarioError);
+  EXPECT_THROW(readScenario(adapters + "]}"), ScenarioError);
 }
 
 TEST(ParseScenario, Given256ByteText_WhenParsing_ThenFieldIsFullWithoutNul) {
   const Scenario scenario =
-      parseScenario(adapterWith(R"("name": ")" + std::string(256, 'n') + R"(")"));
+      readScenario(adapterWith(R"("name": ")" + std::string(256, 'n') + R"(")"));
   EXPECT_EQ(std::string(scenario.adapters[0].info.strAdapterName, 256), std::string(256, 'n'));
 }
 
 TEST(ParseScenario, GivenHexText_WhenParsing_ThenRawBytesIncludingNulAreStored) {
-  const Scenario scenario = parseScenario(adapterWith(R"("udid": {"hex": "41Ff00c3"})"));
+  const Scenario scenario = readScenario(adapterWith(R"("udid": {"hex": "41Ff00c3"})"));
   EXPECT_EQ(std::string(scenario.adapters[0].info.strUDID, 5), std::string("A\xff\0\xc3\0", 5));
 }
 
 TEST(ParseScenario, GivenHugeFeatureCount_WhenParsing_ThenSettingListStaysBounded) {
   const Scenario scenario =
-      parseScenario(adapterWith(R"("od8_settings": {"feature_count": 2147483647})"));
+      readScenario(adapterWith(R"("od8_settings": {"feature_count": 2147483647})"));
   EXPECT_EQ(scenario.adapters[0].overdrive8Settings.featureCount, 2147483647);
   EXPECT_EQ(scenario.adapters[0].overdrive8Settings.list.size(),
             std::size_t{kMaximumSettingListLength});
 }
 
 TEST(ParseScenario, GivenAbsentGroups_WhenParsing_ThenTheirQueriesFailAndCountFollowsRecords) {
-  const Scenario scenario = parseScenario(adapterWith(R"("memory": {"size": 1})"));
+  const Scenario scenario = readScenario(adapterWith(R"("memory": {"size": 1})"));
   const AdapterScenario& adapter = scenario.adapters[0];
   EXPECT_EQ(adapter.memory.result, adl::ADL_OK);
   EXPECT_EQ(adapter.bios.result, kResultWhenAbsent);

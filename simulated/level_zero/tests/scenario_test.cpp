@@ -94,7 +94,7 @@ TEST(ParseScenario, GivenAMalformedScenario_WhenParsing_ThenTheErrorNamesThePlac
   for (const MalformedCase& malformed : cases) {
     SCOPED_TRACE(malformed.name);
     try {
-      parseScenario(malformed.text);
+      readScenario(malformed.text);
       ADD_FAILURE() << "accepted";
     } catch (const ScenarioError& error) {
       EXPECT_NE(std::string(error.what()).find(malformed.message), std::string::npos)
@@ -105,7 +105,7 @@ TEST(ParseScenario, GivenAMalformedScenario_WhenParsing_ThenTheErrorNamesThePlac
 
 TEST(ParseScenario, GivenRawNameBytes_WhenParsing_ThenTheNameFieldHoldsExactlyThoseBytes) {
   const std::string hex = "ff00" + std::string(2 * 254, 'a');
-  const Scenario scenario = parseScenario(oneDevice(R"("name": {"hex": ")" + hex + R"("})"));
+  const Scenario scenario = readScenario(oneDevice(R"("name": {"hex": ")" + hex + R"("})"));
   const char* name = scenario.drivers[0].devices[0].properties.name;
   EXPECT_EQ(static_cast<unsigned char>(name[0]), 0xff);
   EXPECT_EQ(name[1], '\0');
@@ -113,7 +113,7 @@ TEST(ParseScenario, GivenRawNameBytes_WhenParsing_ThenTheNameFieldHoldsExactlyTh
 }
 
 TEST(ParseScenario, GivenNonFiniteReadings_WhenParsing_ThenTheyArriveAsNanAndInfinity) {
-  const Scenario scenario = parseScenario(oneDevice(
+  const Scenario scenario = readScenario(oneDevice(
       R"("temperature_sensors": [{"temperature": "nan"}, {"temperature": "-inf"}],
          "frequency_domains": [{"actual": "inf"}])"));
   const Device& device = scenario.drivers[0].devices[0];
@@ -123,23 +123,23 @@ TEST(ParseScenario, GivenNonFiniteReadings_WhenParsing_ThenTheyArriveAsNanAndInf
 }
 
 TEST(Behaviour, GivenAFaultOnTheSecondCall_WhenCalledThreeTimes_ThenOnlyTheSecondCallFails) {
-  Scenario scenario = parseScenario(R"({"fail": {"zeDriverGet": {"result": -5, "call": 2}}})");
+  Scenario scenario = readScenario(R"({"fail": {"zeDriverGet": {"result": -5, "call": 2}}})");
   Behaviour& behaviour = scenario.behaviour;
-  EXPECT_FALSE(behaviour.scriptedResult(Call::zeDriverGet));
-  EXPECT_EQ(behaviour.scriptedResult(Call::zeDriverGet), 0xfffffffbu);
-  EXPECT_FALSE(behaviour.scriptedResult(Call::zeDriverGet));
-  EXPECT_FALSE(behaviour.scriptedResult(Call::zeInit));
+  EXPECT_FALSE(behaviour.scriptedResult(EntryPoint::zeDriverGet));
+  EXPECT_EQ(behaviour.scriptedResult(EntryPoint::zeDriverGet), 0xfffffffbu);
+  EXPECT_FALSE(behaviour.scriptedResult(EntryPoint::zeDriverGet));
+  EXPECT_FALSE(behaviour.scriptedResult(EntryPoint::zeInit));
 }
 
 TEST(Behaviour, GivenADelayOnTheSecondCall_WhenCalledThreeTimes_ThenOnlyTheSecondCallWaits) {
   using Clock = std::chrono::steady_clock;
-  Scenario scenario = parseScenario(R"({"delay": {"zeDriverGet": {"milliseconds": 300, "call": 2}},
+  Scenario scenario = readScenario(R"({"delay": {"zeDriverGet": {"milliseconds": 300, "call": 2}},
                                        "fail": {"zeDriverGet": {"result": 1, "call": 2}}})");
   std::vector<Clock::duration> durations;
   std::vector<bool> failed;
   for (int call = 0; call < 3; ++call) {
     const auto start = Clock::now();
-    failed.push_back(scenario.behaviour.scriptedResult(Call::zeDriverGet).has_value());
+    failed.push_back(scenario.behaviour.scriptedResult(EntryPoint::zeDriverGet).has_value());
     durations.push_back(Clock::now() - start);
   }
   EXPECT_LT(durations[0], std::chrono::milliseconds(300));
@@ -149,14 +149,14 @@ TEST(Behaviour, GivenADelayOnTheSecondCall_WhenCalledThreeTimes_ThenOnlyTheSecon
 }
 
 TEST(Behaviour, GivenScriptedCounts_WhenResolving_ThenReportedIsFreeAndFilledNeverExceedsTheList) {
-  const Scenario scenario = parseScenario(oneDevice(
+  const Scenario scenario = readScenario(oneDevice(
       R"("fans": [{}, {}], "counts": {"zesDeviceEnumFans": {"reported": 4294967295, "filled": 9},
                                       "zesDeviceEnumMemoryModules": {"filled": 0}})"));
   const Behaviour& behaviour = scenario.drivers[0].devices[0].behaviour;
-  const ResolvedCounts fans = behaviour.countsFor(Call::zesDeviceEnumFans, 2);
+  const ResolvedCounts fans = behaviour.countsFor(EntryPoint::zesDeviceEnumFans, 2);
   EXPECT_EQ(fans.reported, 4294967295u);
   EXPECT_EQ(fans.filled, 2u);
-  const ResolvedCounts modules = behaviour.countsFor(Call::zesDeviceEnumMemoryModules, 3);
+  const ResolvedCounts modules = behaviour.countsFor(EntryPoint::zesDeviceEnumMemoryModules, 3);
   EXPECT_EQ(modules.reported, 3u);
   EXPECT_EQ(modules.filled, 0u);
 }
