@@ -11,69 +11,90 @@ std::string adapterWith(const std::string& members) {
   return R"({"adapters": [{"index": 0, )" + members + "}]}";
 }
 
-TEST(ParseScenario, GivenBrokenScenarios_WhenParsing_ThenEachIsRefusedWithItsPlace) {
-  const std::pair<std::string, std::string> cases[] = {
-      {"not json", "scenario: [json.exception.parse_error"},
-      {"[]", "scenario: expected an object"},
-      {R"({"adapter": []})", "scenario.adapter: unknown key"},
-      {adapterWith(R"("bus": 2147483648)"),
-       "scenario.adapters[0].bus: expected an integer from -2147483648 to 2147483647"},
-      {adapterWith(R"("bus": 1.5)"), "scenario.adapters[0].bus: expected an integer"},
-      {adapterWith(R"("memory": {"size": 9223372036854775808})"),
-       "scenario.adapters[0].memory.size: expected an integer"},
-      {adapterWith(R"("name": {"hex": "4"})"),
-       "scenario.adapters[0].name.hex: expected an even number of hexadecimal digits"},
-      {adapterWith(R"("name": {"hex": "zz"})"), "name.hex: expected hexadecimal digits"},
-      {adapterWith(R"("name": {"text": "x"})"), "adapters[0].name: expected a string or {\"hex\""},
-      {adapterWith(R"("name": ")" + std::string(257, 'x') + "\""),
-       "scenario.adapters[0].name: longer than 256 bytes"},
-      {adapterWith(R"("pmlog": {"sensors": {"256": 1}})"),
-       "pmlog.sensors.256: expected a sensor number from 0 to 255 as the key"},
-      {adapterWith(R"("pmlog": {"sensors": {"x": 1}})"),
-       "pmlog.sensors.x: expected a sensor number"},
-      {adapterWith(R"("od8_settings": {"feature_count": 5, "entries": {"5": {}}})"),
-       "od8_settings.entries.5: expected an entry number from 0 to 4"},
-      {adapterWith(R"("od8_settings": {"entries": {"11": {"maximum": 1}}})"),
-       "scenario.adapters[0].od8_settings.entries.11.maximum: unknown key"},
-      {adapterWith(R"("power": {"watts": 1})"), "scenario.adapters[0].power.watts: unknown key"},
-      {R"({"delay": {"ADL2_Main_Control_Refresh": 1}})",
-       "scenario.delay.ADL2_Main_Control_Refresh: not an entry point of the library"},
-      {R"({"delay": {"ADL2_Overdrive_Caps": {"milliseconds": 1, "calls": 2}}})",
-       "scenario.delay.ADL2_Overdrive_Caps.calls: unknown key"},
-      {R"({"crash": {"ADL2_Main_Control_Refresh": true}})",
-       "scenario.crash.ADL2_Main_Control_Refresh: not an entry point of the library"},
-      {R"({"crash": {"ADL2_Overdrive_Caps": false}})",
-       "scenario.crash.ADL2_Overdrive_Caps: expected true or {\"call\": <call number>}"},
-  };
-  for (const auto& [text, expectedProblem] : cases) {
-    try {
-      readScenario(text);
-      ADD_FAILURE() << "accepted: " << text;
-    } catch (const ScenarioError& error) {
-      EXPECT_NE(std::string(error.what()).find(expectedProblem), std::string::npos)
-          << "message: " << error.what();
-    }
+// A scenario text that must be refused, and the part of the problem that names its place.
+struct BrokenCase {
+  const char* name;
+  std::string text;
+  const char* expectedProblem;
+};
+
+class BrokenScenario : public ::testing::TestWithParam<BrokenCase> {};
+
+TEST_P(BrokenScenario, GivenABrokenScenario_WhenReading_ThenItIsRefusedWithItsPlace) {
+  try {
+    readScenario(GetParam().text);
+    ADD_FAILURE() << "accepted: " << GetParam().text;
+  } catch (const ScenarioError& error) {
+    EXPECT_NE(std::string(error.what()).find(GetParam().expectedProblem), std::string::npos)
+        << "message: " << error.what();
   }
 }
 
-TEST(ParseScenario, GivenTooManyAdapters_WhenParsing_ThenRefused) {
+INSTANTIATE_TEST_SUITE_P(
+    EveryKindOfFault, BrokenScenario,
+    ::testing::Values(
+        BrokenCase{"NotJson", "not json", "scenario: [json.exception.parse_error"},
+        BrokenCase{"NotAnObject", "[]", "scenario: expected an object"},
+        BrokenCase{"MisspeltKey", R"({"adapter": []})", "scenario.adapter: unknown key"},
+        BrokenCase{"IntegerBeyond32Bits", adapterWith(R"("bus": 2147483648)"),
+                   "scenario.adapters[0].bus: expected an integer from -2147483648 to 2147483647"},
+        BrokenCase{"FractionForInteger", adapterWith(R"("bus": 1.5)"),
+                   "scenario.adapters[0].bus: expected an integer"},
+        BrokenCase{"SizeBeyond64BitSigned",
+                   adapterWith(R"("memory": {"size": 9223372036854775808})"),
+                   "scenario.adapters[0].memory.size: expected an integer"},
+        BrokenCase{"OddHexDigits", adapterWith(R"("name": {"hex": "4"})"),
+                   "scenario.adapters[0].name.hex: expected an even number of hexadecimal digits"},
+        BrokenCase{"NotHex", adapterWith(R"("name": {"hex": "zz"})"),
+                   "name.hex: expected hexadecimal digits"},
+        BrokenCase{"NameNeitherTextNorHex", adapterWith(R"("name": {"text": "x"})"),
+                   "adapters[0].name: expected a string or {\"hex\""},
+        BrokenCase{"NameLongerThanItsField",
+                   adapterWith(R"("name": ")" + std::string(257, 'x') + "\""),
+                   "scenario.adapters[0].name: longer than 256 bytes"},
+        BrokenCase{"SensorNumberTooLarge", adapterWith(R"("pmlog": {"sensors": {"256": 1}})"),
+                   "pmlog.sensors.256: expected a sensor number from 0 to 255 as the key"},
+        BrokenCase{"SensorNumberNotANumber", adapterWith(R"("pmlog": {"sensors": {"x": 1}})"),
+                   "pmlog.sensors.x: expected a sensor number"},
+        BrokenCase{"EntryNumberBeyondFeatureCount",
+                   adapterWith(R"("od8_settings": {"feature_count": 5, "entries": {"5": {}}})"),
+                   "od8_settings.entries.5: expected an entry number from 0 to 4"},
+        BrokenCase{"MisspeltEntryKey",
+                   adapterWith(R"("od8_settings": {"entries": {"11": {"maximum": 1}}})"),
+                   "scenario.adapters[0].od8_settings.entries.11.maximum: unknown key"},
+        BrokenCase{"MisspeltGroupKey", adapterWith(R"("power": {"watts": 1})"),
+                   "scenario.adapters[0].power.watts: unknown key"},
+        BrokenCase{"DelayForAnUnknownEntryPoint", R"({"delay": {"ADL2_Main_Control_Refresh": 1}})",
+                   "scenario.delay.ADL2_Main_Control_Refresh: not an entry point of the library"},
+        BrokenCase{"DelayWithAMisspeltKey",
+                   R"({"delay": {"ADL2_Overdrive_Caps": {"milliseconds": 1, "calls": 2}}})",
+                   "scenario.delay.ADL2_Overdrive_Caps.calls: unknown key"},
+        BrokenCase{"CrashForAnUnknownEntryPoint",
+                   R"({"crash": {"ADL2_Main_Control_Refresh": true}})",
+                   "scenario.crash.ADL2_Main_Control_Refresh: not an entry point of the library"},
+        BrokenCase{
+            "CrashNeitherTrueNorACall", R"({"crash": {"ADL2_Overdrive_Caps": false}})",
+            "scenario.crash.ADL2_Overdrive_Caps: expected true or {\"call\": <call number>}"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ReadScenario, GivenTooManyAdapters_WhenReading_ThenRefused) {
   std::string adapters = R"({"adapters": [{})";
   for (std::size_t i = 0; i < kMaximumAdapters; ++i) adapters += ",{}";
   EXPECT_THROW(readScenario(adapters + "]}"), ScenarioError);
 }
 
-TEST(ParseScenario, Given256ByteText_WhenParsing_ThenFieldIsFullWithoutNul) {
+TEST(ReadScenario, Given256ByteText_WhenReading_ThenFieldIsFullWithoutNul) {
   const Scenario scenario =
       readScenario(adapterWith(R"("name": ")" + std::string(256, 'n') + R"(")"));
   EXPECT_EQ(std::string(scenario.adapters[0].info.strAdapterName, 256), std::string(256, 'n'));
 }
 
-TEST(ParseScenario, GivenHexText_WhenParsing_ThenRawBytesIncludingNulAreStored) {
+TEST(ReadScenario, GivenHexText_WhenReading_ThenRawBytesIncludingNulAreStored) {
   const Scenario scenario = readScenario(adapterWith(R"("udid": {"hex": "41Ff00c3"})"));
   EXPECT_EQ(std::string(scenario.adapters[0].info.strUDID, 5), std::string("A\xff\0\xc3\0", 5));
 }
 
-TEST(ParseScenario, GivenHugeFeatureCount_WhenParsing_ThenSettingListStaysBounded) {
+TEST(ReadScenario, GivenHugeFeatureCount_WhenReading_ThenSettingListStaysBounded) {
   const Scenario scenario =
       readScenario(adapterWith(R"("od8_settings": {"feature_count": 2147483647})"));
   EXPECT_EQ(scenario.adapters[0].overdrive8Settings.featureCount, 2147483647);
@@ -81,7 +102,7 @@ TEST(ParseScenario, GivenHugeFeatureCount_WhenParsing_ThenSettingListStaysBounde
             std::size_t{kMaximumSettingListLength});
 }
 
-TEST(ParseScenario, GivenAbsentGroups_WhenParsing_ThenTheirQueriesFailAndCountFollowsRecords) {
+TEST(ReadScenario, GivenAbsentGroups_WhenReading_ThenTheirQueriesFailAndCountFollowsRecords) {
   const Scenario scenario = readScenario(adapterWith(R"("memory": {"size": 1})"));
   const AdapterScenario& adapter = scenario.adapters[0];
   EXPECT_EQ(adapter.memory.result, adl::ADL_OK);

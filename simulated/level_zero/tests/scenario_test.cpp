@@ -31,79 +31,90 @@ struct MalformedCase {
   const char* message;
 };
 
-TEST(ParseScenario, GivenAMalformedScenario_WhenParsing_ThenTheErrorNamesThePlaceAndProblem) {
-  const MalformedCase cases[] = {
-      {"not JSON", "{", "scenario: [json.exception.parse_error.101]"},
-      {"not an object", "[]", "scenario: expected an object"},
-      {"misspelt key", oneDevice(R"("vendorId": 1)"),
-       "scenario.drivers[0].devices[0].vendorId: unknown key"},
-      {"negative unsigned", oneDevice(R"("device_id": -1)"),
-       "scenario.drivers[0].devices[0].device_id: expected an integer from 0 to 4294967295"},
-      {"too wide signed", oneDevice(R"("memory_modules": [{"bus_width": 2147483648}])"),
-       "scenario.drivers[0].devices[0].memory_modules[0].bus_width: expected an integer from "
-       "-2147483648"},
-      {"fraction for integer", oneDevice(R"("flags": 1.5)"),
-       "devices[0].flags: expected an integer"},
-      {"enumeration out of range", oneDevice(R"("type": 2147483648)"),
-       "devices[0].type: expected an integer from 0 to 2147483647"},
-      {"fault at the wrong level", R"({"drivers": [{"fail": {"zeInit": 1}}]})",
-       "scenario.drivers[0].fail.zeInit: not a function that this object answers"},
-      {"unknown function", R"({"fail": {"zeInitt": 1}})", "scenario.fail.zeInitt: not a function"},
-      {"counts for a call that enumerates nothing",
-       oneDevice(R"("counts": {"zeDeviceGetProperties": {"filled": 1}})"),
-       "devices[0].counts.zeDeviceGetProperties: not a function"},
-      {"result beyond 32 bits", R"({"fail": {"zeInit": 4294967296}})",
-       "scenario.fail.zeInit: expected a 32-bit result code"},
-      {"fault that succeeds", R"({"fail": {"zeDriverGet": 0}})",
-       "scenario.fail.zeDriverGet: a scripted failure cannot be ZE_RESULT_SUCCESS (0)"},
-      {"fault without result", R"({"fail": {"zeInit": {"call": 2}}})",
-       "scenario.fail.zeInit.result: missing"},
-      {"delay at the wrong level", R"({"delay": {"zesFanGetState": 10}})",
-       "scenario.delay.zesFanGetState: not a function that this object answers"},
-      {"delay without milliseconds", R"({"delay": {"zeInit": {"call": 2}}})",
-       "scenario.delay.zeInit.milliseconds: missing"},
-      {"negative delay", R"({"delay": {"zeInit": -1}})",
-       "scenario.delay.zeInit: expected an integer from 0 to 4294967295"},
-      {"crash neither true nor a call", R"({"crash": {"zeInit": 1}})",
-       "scenario.crash.zeInit: expected true or {\"call\": <call number>}"},
-      {"crash at the wrong level", oneDevice(R"("crash": {"zesFanGetState": {"call": 1}})"),
-       "devices[0].crash.zesFanGetState: not a function that this object answers"},
-      {"name longer than its field", oneDevice(R"("name": ")" + std::string(257, 'x') + R"(")"),
-       "devices[0].name: longer than 256 bytes"},
-      {"name neither text nor hex", oneDevice(R"("name": {"hex": "61", "text": "a"})"),
-       "devices[0].name: expected a string or {\"hex\""},
-      {"odd hex digits", oneDevice(R"("name": {"hex": "616"})"),
-       "devices[0].name.hex: expected an even number"},
-      {"not hex", oneDevice(R"("name": {"hex": "zz"})"),
-       "devices[0].name.hex: expected hexadecimal digits"},
-      {"short uuid", oneDevice(R"("uuid": "000102030405060708090a0b0c0d0e")"),
-       "devices[0].uuid: expected 16 bytes"},
-      {"api version without minor", R"({"drivers": [{"api_version": "1"}]})",
-       "scenario.drivers[0].api_version: expected \"major.minor\""},
-      {"api version too large", R"({"drivers": [{"api_version": "65536.0"}]})",
-       "scenario.drivers[0].api_version: expected"},
-      {"api version with a sign", R"({"drivers": [{"api_version": "1.-2"}]})",
-       "scenario.drivers[0].api_version: expected"},
-      {"power domain without samples", oneDevice(R"("card_power_domain": {"energy_samples": []})"),
-       "devices[0].card_power_domain.energy_samples: needs at least one sample"},
-      {"temperature as text", oneDevice(R"("temperature_sensors": [{"temperature": "hot"}])"),
-       "temperature_sensors[0].temperature: expected a number, \"nan\""},
-      {"too many devices", R"({"drivers": [{"devices": [{})" + manyEmptyObjects(1024) + "]}]}",
-       "scenario.drivers[0].devices: more than 1024 entries"},
-  };
-  for (const MalformedCase& malformed : cases) {
-    SCOPED_TRACE(malformed.name);
-    try {
-      readScenario(malformed.text);
-      ADD_FAILURE() << "accepted";
-    } catch (const ScenarioError& error) {
-      EXPECT_NE(std::string(error.what()).find(malformed.message), std::string::npos)
-          << error.what();
-    }
+class MalformedScenario : public ::testing::TestWithParam<MalformedCase> {};
+
+TEST_P(MalformedScenario, GivenAMalformedScenario_WhenReading_ThenTheErrorNamesThePlaceAndProblem) {
+  try {
+    readScenario(GetParam().text);
+    ADD_FAILURE() << "accepted";
+  } catch (const ScenarioError& error) {
+    EXPECT_NE(std::string(error.what()).find(GetParam().message), std::string::npos)
+        << error.what();
   }
 }
 
-TEST(ParseScenario, GivenRawNameBytes_WhenParsing_ThenTheNameFieldHoldsExactlyThoseBytes) {
+INSTANTIATE_TEST_SUITE_P(
+    EveryKindOfFault, MalformedScenario,
+    ::testing::Values(
+        MalformedCase{"NotJSON", "{", "scenario: [json.exception.parse_error.101]"},
+        MalformedCase{"NotAnObject", "[]", "scenario: expected an object"},
+        MalformedCase{"MisspeltKey", oneDevice(R"("vendorId": 1)"),
+                      "scenario.drivers[0].devices[0].vendorId: unknown key"},
+        MalformedCase{
+            "NegativeUnsigned", oneDevice(R"("device_id": -1)"),
+            "scenario.drivers[0].devices[0].device_id: expected an integer from 0 to 4294967295"},
+        MalformedCase{
+            "TooWideSigned", oneDevice(R"("memory_modules": [{"bus_width": 2147483648}])"),
+            "scenario.drivers[0].devices[0].memory_modules[0].bus_width: expected an integer from "
+            "-2147483648"},
+        MalformedCase{"FractionForInteger", oneDevice(R"("flags": 1.5)"),
+                      "devices[0].flags: expected an integer"},
+        MalformedCase{"EnumerationOutOfRange", oneDevice(R"("type": 2147483648)"),
+                      "devices[0].type: expected an integer from 0 to 2147483647"},
+        MalformedCase{"FaultAtTheWrongLevel", R"({"drivers": [{"fail": {"zeInit": 1}}]})",
+                      "scenario.drivers[0].fail.zeInit: not a function that this object answers"},
+        MalformedCase{"UnknownFunction", R"({"fail": {"zeInitt": 1}})",
+                      "scenario.fail.zeInitt: not a function"},
+        MalformedCase{"CountsForACallThatEnumeratesNothing",
+                      oneDevice(R"("counts": {"zeDeviceGetProperties": {"filled": 1}})"),
+                      "devices[0].counts.zeDeviceGetProperties: not a function"},
+        MalformedCase{"ResultBeyond32Bits", R"({"fail": {"zeInit": 4294967296}})",
+                      "scenario.fail.zeInit: expected a 32-bit result code"},
+        MalformedCase{
+            "FaultThatSucceeds", R"({"fail": {"zeDriverGet": 0}})",
+            "scenario.fail.zeDriverGet: a scripted failure cannot be ZE_RESULT_SUCCESS (0)"},
+        MalformedCase{"FaultWithoutResult", R"({"fail": {"zeInit": {"call": 2}}})",
+                      "scenario.fail.zeInit.result: missing"},
+        MalformedCase{"DelayAtTheWrongLevel", R"({"delay": {"zesFanGetState": 10}})",
+                      "scenario.delay.zesFanGetState: not a function that this object answers"},
+        MalformedCase{"DelayWithoutMilliseconds", R"({"delay": {"zeInit": {"call": 2}}})",
+                      "scenario.delay.zeInit.milliseconds: missing"},
+        MalformedCase{"NegativeDelay", R"({"delay": {"zeInit": -1}})",
+                      "scenario.delay.zeInit: expected an integer from 0 to 4294967295"},
+        MalformedCase{"CrashNeitherTrueNorACall", R"({"crash": {"zeInit": 1}})",
+                      "scenario.crash.zeInit: expected true or {\"call\": <call number>}"},
+        MalformedCase{"CrashAtTheWrongLevel",
+                      oneDevice(R"("crash": {"zesFanGetState": {"call": 1}})"),
+                      "devices[0].crash.zesFanGetState: not a function that this object answers"},
+        MalformedCase{"NameLongerThanItsField",
+                      oneDevice(R"("name": ")" + std::string(257, 'x') + R"(")"),
+                      "devices[0].name: longer than 256 bytes"},
+        MalformedCase{"NameNeitherTextNorHex", oneDevice(R"("name": {"hex": "61", "text": "a"})"),
+                      "devices[0].name: expected a string or {\"hex\""},
+        MalformedCase{"OddHexDigits", oneDevice(R"("name": {"hex": "616"})"),
+                      "devices[0].name.hex: expected an even number"},
+        MalformedCase{"NotHex", oneDevice(R"("name": {"hex": "zz"})"),
+                      "devices[0].name.hex: expected hexadecimal digits"},
+        MalformedCase{"ShortUuid", oneDevice(R"("uuid": "000102030405060708090a0b0c0d0e")"),
+                      "devices[0].uuid: expected 16 bytes"},
+        MalformedCase{"ApiVersionWithoutMinor", R"({"drivers": [{"api_version": "1"}]})",
+                      "scenario.drivers[0].api_version: expected \"major.minor\""},
+        MalformedCase{"ApiVersionTooLarge", R"({"drivers": [{"api_version": "65536.0"}]})",
+                      "scenario.drivers[0].api_version: expected"},
+        MalformedCase{"ApiVersionWithASign", R"({"drivers": [{"api_version": "1.-2"}]})",
+                      "scenario.drivers[0].api_version: expected"},
+        MalformedCase{"PowerDomainWithoutSamples",
+                      oneDevice(R"("card_power_domain": {"energy_samples": []})"),
+                      "devices[0].card_power_domain.energy_samples: needs at least one sample"},
+        MalformedCase{"TemperatureAsText",
+                      oneDevice(R"("temperature_sensors": [{"temperature": "hot"}])"),
+                      "temperature_sensors[0].temperature: expected a number, \"nan\""},
+        MalformedCase{"TooManyDevices",
+                      R"({"drivers": [{"devices": [{})" + manyEmptyObjects(1024) + "]}]}",
+                      "scenario.drivers[0].devices: more than 1024 entries"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ReadScenario, GivenRawNameBytes_WhenReading_ThenTheNameFieldHoldsExactlyThoseBytes) {
   const std::string hex = "ff00" + std::string(2 * 254, 'a');
   const Scenario scenario = readScenario(oneDevice(R"("name": {"hex": ")" + hex + R"("})"));
   const char* name = scenario.drivers[0].devices[0].properties.name;
@@ -112,7 +123,7 @@ TEST(ParseScenario, GivenRawNameBytes_WhenParsing_ThenTheNameFieldHoldsExactlyTh
   EXPECT_EQ(static_cast<unsigned char>(name[255]), 0xaa);
 }
 
-TEST(ParseScenario, GivenNonFiniteReadings_WhenParsing_ThenTheyArriveAsNanAndInfinity) {
+TEST(ReadScenario, GivenNonFiniteReadings_WhenReading_ThenTheyArriveAsNanAndInfinity) {
   const Scenario scenario = readScenario(oneDevice(
       R"("temperature_sensors": [{"temperature": "nan"}, {"temperature": "-inf"}],
          "frequency_domains": [{"actual": "inf"}])"));
