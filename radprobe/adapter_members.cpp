@@ -33,14 +33,14 @@ void writeAsicTypes(std::ostream& out, adl::Context context, int adapterIndex) {
   int asicTypes = 0;
   int valids = 0;
   const int result =
-      adlApi.ADL2_Adapter_ASICFamilyType_Get(context, adapterIndex, &asicTypes, &valids);
+      adl.ADL2_Adapter_ASICFamilyType_Get(context, adapterIndex, &asicTypes, &valids);
   if (!adl::succeeded(result)) return;
   writeMember(out, "asic_types", asicTypeList(static_cast<std::uint32_t>(asicTypes & valids)));
 }
 
 void writeMemoryMembers(std::ostream& out, adl::Context context, int adapterIndex) {
   adl::ADLMemoryInfo memory{};
-  if (!adl::succeeded(adlApi.ADL2_Adapter_MemoryInfo_Get(context, adapterIndex, &memory))) return;
+  if (!adl::succeeded(adl.ADL2_Adapter_MemoryInfo_Get(context, adapterIndex, &memory))) return;
   writeStringMember(out, "memory_type", common::fieldText(memory.strMemoryType));
   writeMember(out, "memory_size", memory.iMemorySize);
   writeMember(out, "memory_bandwidth", memory.iMemoryBandwidth);
@@ -48,7 +48,7 @@ void writeMemoryMembers(std::ostream& out, adl::Context context, int adapterInde
 
 void writeBiosMembers(std::ostream& out, adl::Context context, int adapterIndex) {
   adl::ADLBiosInfo bios{};
-  if (!adl::succeeded(adlApi.ADL2_Adapter_VideoBiosInfo_Get(context, adapterIndex, &bios))) return;
+  if (!adl::succeeded(adl.ADL2_Adapter_VideoBiosInfo_Get(context, adapterIndex, &bios))) return;
   writeStringMember(out, "bios_part_number", common::fieldText(bios.strPartNumber));
   writeStringMember(out, "bios_version", common::fieldText(bios.strVersion));
   writeStringMember(out, "bios_date", common::fieldText(bios.strDate));

@@ -8,7 +8,7 @@
 
 namespace radprobe {
 
-AdlEntryPoints adlApi{};
+AdlEntryPoints adl{};
 
 namespace {
 
@@ -51,7 +51,7 @@ void loadAdlApi() {
       {.libraryNotLoaded = libraryNotLoaded, .exportMissing = entryPointMissing});
   // In the list's order: each entry point is bound to its slot of the table, but one that
   // radprobe only requires is looked up and then dropped.
-#define ADL_ENTRY_POINT(name, parameters) library.bind(#name, adlApi.name);
+#define ADL_ENTRY_POINT(name, parameters) library.bind(#name, adl.name);
 #define ADL_ENTRY_POINT_RESOLVED_ONLY(name, parameters) library.require(#name);
 #include "interfaces/adl_entry_points.inc"
 }

@@ -14,7 +14,7 @@ struct AdlEntryPoints {
 #include "interfaces/adl_entry_points.inc"
 };
 
-extern AdlEntryPoints adlApi;
+extern AdlEntryPoints adl;
 
 // Loads the display library and resolves every entry point of adl_entry_points.inc in its
 // order; raises FatalError on the first failure.

@@ -30,7 +30,7 @@ class ContextGuard {
   explicit ContextGuard(adl::Context context) : context_(context) {}
   ContextGuard(const ContextGuard&) = delete;
   ContextGuard& operator=(const ContextGuard&) = delete;
-  ~ContextGuard() { adlApi.ADL2_Main_Control_Destroy(context_); }
+  ~ContextGuard() { adl.ADL2_Main_Control_Destroy(context_); }
 
  private:
   adl::Context context_;
@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
     const int pageSize = radprobe::pageSizeFromArguments(argc, argv);
     radprobe::loadAdlApi();
     adl::Context context = nullptr;
-    radprobe::checkAdl(radprobe::adlApi.ADL2_Main_Control_Create(radprobe::adlAlloc, 1, &context),
+    radprobe::checkAdl(radprobe::adl.ADL2_Main_Control_Create(radprobe::adlAlloc, 1, &context),
                        __func__, __LINE__);
     const radprobe::ContextGuard contextGuard(context);
 
@@ -60,12 +60,12 @@ int main(int argc, char** argv) {
 
     // The adapter list: its count, then, for a positive count, its records.
     int count = 0;
-    radprobe::checkAdl(radprobe::adlApi.ADL2_Adapter_NumberOfAdapters_Get(context, &count),
-                       __func__, __LINE__);
+    radprobe::checkAdl(radprobe::adl.ADL2_Adapter_NumberOfAdapters_Get(context, &count), __func__,
+                       __LINE__);
     std::vector<adl::AdapterInfo> keptAdapters;
     if (count > 0) {
       const radprobe::AdapterBuffer adapters = radprobe::allocateAdapterBuffer(count);
-      radprobe::checkAdl(radprobe::adlApi.ADL2_Adapter_AdapterInfo_Get(
+      radprobe::checkAdl(radprobe::adl.ADL2_Adapter_AdapterInfo_Get(
                              context, adapters.get(), radprobe::adapterBufferSize(count)),
                          __func__, __LINE__);
       keptAdapters = radprobe::keepAmdAdapters({adapters.get(), static_cast<std::size_t>(count)});
@@ -107,7 +107,7 @@ int pageSizeFromArguments(int argc, char** argv) {
 void writeDocumentHead(std::ostream& out, adl::Context context) {
   out << "{" << common::endLine << "  \"driver\":" << common::endLine << "  {" << common::endLine;
   adl::ADLVersionsInfoX2 versions{};
-  if (adl::succeeded(adlApi.ADL2_Graphics_VersionsX2_Get(context, &versions))) {
+  if (adl::succeeded(adl.ADL2_Graphics_VersionsX2_Get(context, &versions))) {
     const auto crimson = common::fieldText(versions.strCrimsonVersion);
     const auto version = crimson.empty() ? common::fieldText(versions.strCatalystVersion) : crimson;
     out << "    \"version\": \"" << escapeJsonString(version) << "\"," << common::endLine;
@@ -122,8 +122,7 @@ void writeAdapters(std::ostream& out, adl::Context context,
   for (std::size_t i = 0; i < keptAdapters.size(); ++i) {
     const adl::AdapterInfo& adapter = keptAdapters[i];
     if (pageSize != 0) {
-      const int result =
-          adlApi.ADL2_GPUVMPageSize_Info_Set(context, adapter.iAdapterIndex, pageSize);
+      const int result = adl.ADL2_GPUVMPageSize_Info_Set(context, adapter.iAdapterIndex, pageSize);
       out << "Set PageSize: " << adlResultName(result) << common::endLine;
     }
     writeAdapterObject(out, context, adapter, i + 1 == keptAdapters.size());

@@ -85,7 +85,7 @@ void writeOverdriveMembers(std::ostream& out, adl::Context context, int adapterI
   int enabled = 0;
   int version = 0;
   if (!adl::succeeded(
-          adlApi.ADL2_Overdrive_Caps(context, adapterIndex, &supported, &enabled, &version))) {
+          adl.ADL2_Overdrive_Caps(context, adapterIndex, &supported, &enabled, &version))) {
     return;
   }
   writeMember(out, "overdrive_supported", supported != 0);
@@ -94,7 +94,7 @@ void writeOverdriveMembers(std::ostream& out, adl::Context context, int adapterI
   if (supported == 0) return;
 
   adl::ADLPMLogDataOutput pmLog{};
-  const bool fromPMLog = version >= 8 && adl::succeeded(adlApi.ADL2_New_QueryPMLogData_Get(
+  const bool fromPMLog = version >= 8 && adl::succeeded(adl.ADL2_New_QueryPMLogData_Get(
                                              context, adapterIndex, &pmLog));
   TelemetrySource source(context, adapterIndex, pmLog);
   for (const TelemetryMember& member : kTelemetryMembers) {
@@ -138,8 +138,8 @@ std::optional<adl::ADLOD8InitSetting> readOverdrive8Settings(adl::Context contex
   int capabilities = 0;
   int featureCount = adl::kOD8SettingCount;
   adl::ADLOD8SingleInitSetting* list = nullptr;
-  const int result = adlApi.ADL2_Overdrive8_Init_SettingX2_Get(context, adapterIndex, &capabilities,
-                                                               &featureCount, &list);
+  const int result = adl.ADL2_Overdrive8_Init_SettingX2_Get(context, adapterIndex, &capabilities,
+                                                            &featureCount, &list);
   const std::unique_ptr<adl::ADLOD8SingleInitSetting, common::FreeDeleter> ownedList(list);
   if (result != adl::ADL_OK) return std::nullopt;
 
@@ -153,8 +153,8 @@ std::optional<adl::ADLOD8InitSetting> readOverdrive8Settings(adl::Context contex
 std::optional<std::int64_t> overdrive5Temperature(TelemetrySource& source) {
   adl::ADLTemperature temperature{};
   temperature.iSize = sizeof temperature;
-  if (!adl::succeeded(adlApi.ADL2_Overdrive5_Temperature_Get(
-          source.context(), source.adapterIndex(), 0, &temperature))) {
+  if (!adl::succeeded(adl.ADL2_Overdrive5_Temperature_Get(source.context(), source.adapterIndex(),
+                                                          0, &temperature))) {
     return std::nullopt;
   }
   return temperature.iTemperature / 1000;  // millidegrees
@@ -164,8 +164,8 @@ template <int speedType>
 std::optional<std::int64_t> overdrive5FanSpeed(TelemetrySource& source) {
   adl::ADLFanSpeedValue fanSpeed{};
   fanSpeed.iSpeedType = speedType;
-  if (!adl::succeeded(adlApi.ADL2_Overdrive5_FanSpeed_Get(source.context(), source.adapterIndex(),
-                                                          0, &fanSpeed))) {
+  if (!adl::succeeded(adl.ADL2_Overdrive5_FanSpeed_Get(source.context(), source.adapterIndex(), 0,
+                                                       &fanSpeed))) {
     return std::nullopt;
   }
   return fanSpeed.iFanSpeed;
@@ -183,7 +183,7 @@ const std::optional<adl::ADLPMActivity>& TelemetrySource::activity() {
     activityQueried_ = true;
     adl::ADLPMActivity activity{};
     if (adl::succeeded(
-            adlApi.ADL2_Overdrive5_CurrentActivity_Get(context_, adapterIndex_, &activity))) {
+            adl.ADL2_Overdrive5_CurrentActivity_Get(context_, adapterIndex_, &activity))) {
       activity_ = activity;
     }
   }
@@ -192,8 +192,8 @@ const std::optional<adl::ADLPMActivity>& TelemetrySource::activity() {
 
 std::optional<std::int64_t> overdrive6Power(TelemetrySource& source) {
   int power = 0;
-  if (!adl::succeeded(adlApi.ADL2_Overdrive6_CurrentPower_Get(source.context(),
-                                                              source.adapterIndex(), 0, &power))) {
+  if (!adl::succeeded(adl.ADL2_Overdrive6_CurrentPower_Get(source.context(), source.adapterIndex(),
+                                                           0, &power))) {
     return std::nullopt;
   }
   return power >> 8;  // 8 fractional bits

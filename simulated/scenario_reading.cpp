@@ -15,16 +15,7 @@ namespace {
 // Exit status of a process whose test set-up is broken: never that of a program's result.
 constexpr int kBrokenSetUpStatus = 86;
 
-// The file's bytes, or nothing when it cannot be opened. The path is UTF-8, so that on Windows
-// a file whose path holds any character opens (through its UTF-16 name).
-std::optional<std::string> readWholeFile(const std::string& path) {
-  const std::u8string utf8Path(path.begin(), path.end());
-  std::ifstream file(std::filesystem::path(utf8Path), std::ios::binary);
-  if (!file) return std::nullopt;
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
+std::optional<std::string> readWholeFile(const std::string& path);
 
 }  // namespace
 
@@ -40,7 +31,7 @@ std::string element(const std::string& place, std::size_t index) {
   return place + "[" + std::to_string(index) + "]";
 }
 
-Json parseDocument(const std::string& text) {
+Json readDocument(const std::string& text) {
   try {
     return Json::parse(text);
   } catch (const Json::exception& error) {
@@ -48,10 +39,10 @@ Json parseDocument(const std::string& text) {
   }
 }
 
-Json readDocument(const std::string& path) {
+Json readDocumentFile(const std::string& path) {
   const auto text = readWholeFile(path);
   if (!text) fail(kScenarioRoot, "cannot open " + path);
-  return parseDocument(*text);
+  return readDocument(*text);
 }
 
 void requireObject(const Json& value, const std::string& place,
@@ -131,5 +122,20 @@ void endBrokenSetUp(std::string_view library, std::string_view message) {
 void endOnBadScenario(std::string_view library, const ScenarioError& error) {
   endBrokenSetUp(library, std::string("bad scenario: ") + error.what());
 }
+
+namespace {
+
+// The file's bytes, or nothing when it cannot be opened. The path is UTF-8, so that on Windows
+// a file whose path holds any character opens (through its UTF-16 name).
+std::optional<std::string> readWholeFile(const std::string& path) {
+  const std::u8string utf8Path(path.begin(), path.end());
+  std::ifstream file(std::filesystem::path(utf8Path), std::ios::binary);
+  if (!file) return std::nullopt;
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+}  // namespace
 
 }  // namespace simulated

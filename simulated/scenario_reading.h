@@ -44,8 +44,8 @@ std::string element(const std::string& place, std::size_t index);
 
 // The JSON document of a scenario text, and of a scenario file; text that is not JSON, or a
 // file that cannot be opened, is a fault at the root.
-Json parseDocument(const std::string& text);
-Json readDocument(const std::string& path);
+Json readDocument(const std::string& text);
+Json readDocumentFile(const std::string& path);
 
 // Each member of the object under the key, read by read(key, value, place); nothing when the
 // object lacks the key.
@@ -174,14 +174,14 @@ inline bool bytesZeroed(const void* start, std::size_t size) {
 // The reaction to a bad scenario: endBrokenSetUp with "bad scenario: <place>: <problem>".
 [[noreturn]] void endOnBadScenario(std::string_view library, const ScenarioError& error);
 
-// The scenario of the file that the environment variable names, read by load(path); an unset
+// The scenario of the file that the environment variable names, read by readFile(path); an unset
 // variable, like any other ScenarioError, ends the process (endOnBadScenario).
-template <typename Load>
-auto readConfiguredScenario(std::string_view library, const char* variable, Load load) {
+template <typename ReadFile>
+auto readConfiguredScenario(std::string_view library, const char* variable, ReadFile readFile) {
   try {
     const std::optional<std::string> path = environmentValue(variable);
     if (!path || path->empty()) fail(kScenarioRoot, std::string(variable) + " is not set");
-    return load(*path);
+    return readFile(*path);
   } catch (const ScenarioError& error) {
     endOnBadScenario(library, error);
   }

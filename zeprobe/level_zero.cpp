@@ -7,7 +7,7 @@
 
 namespace zeprobe {
 
-LevelZeroApi levelZero;
+LevelZeroEntryPoints levelZero;
 
 namespace {
 
@@ -21,8 +21,8 @@ void loadLevelZero() {
   const common::VendorBinding<FatalError> loader(
       {.windowsName = "ze_loader.dll", .linuxName = "libze_loader.so.1"},
       {.libraryNotLoaded = loaderNotLoaded, .exportMissing = functionMissing});
-#define LEVEL_ZERO_CALL(name, ...) loader.bind(#name, levelZero.name);
-#include "interfaces/level_zero_calls.inc"
+#define LEVEL_ZERO_ENTRY_POINT(name, ...) loader.bind(#name, levelZero.name);
+#include "interfaces/level_zero_entry_points.inc"
 }
 
 namespace {

@@ -8,14 +8,14 @@
 
 namespace zeprobe {
 
-// One pointer per function of level_zero_calls.inc, typed by the vendor's declaration.
-struct LevelZeroApi {
-#define LEVEL_ZERO_CALL(name, ...) decltype(&::name) name = nullptr;
-#include "interfaces/level_zero_calls.inc"
+// One pointer per function of level_zero_entry_points.inc, typed by the vendor's declaration.
+struct LevelZeroEntryPoints {
+#define LEVEL_ZERO_ENTRY_POINT(name, ...) decltype(&::name) name = nullptr;
+#include "interfaces/level_zero_entry_points.inc"
 };
 
 // Filled by loadLevelZero before the first Level Zero call.
-extern LevelZeroApi levelZero;
+extern LevelZeroEntryPoints levelZero;
 
 // Loads the loader and binds every function of the list. Raises FatalError with
 // "Failed to load Level Zero: ..." or "Level Zero API missing: ..." when that fails.

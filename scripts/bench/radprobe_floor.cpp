@@ -10,9 +10,9 @@ int main() {
   try {
     radprobe::loadAdlApi();
     adl::Context context = nullptr;
-    radprobe::checkAdl(radprobe::adlApi.ADL2_Main_Control_Create(radprobe::adlAlloc, 1, &context),
+    radprobe::checkAdl(radprobe::adl.ADL2_Main_Control_Create(radprobe::adlAlloc, 1, &context),
                        __func__, __LINE__);
-    radprobe::adlApi.ADL2_Main_Control_Destroy(context);
+    radprobe::adl.ADL2_Main_Control_Destroy(context);
     return 0;
   } catch (const std::exception& error) {
     std::cerr << error.what() << std::endl;

@@ -115,7 +115,7 @@ struct Scenario {
 
 // The scenario of a text and of a file, which must hold a JSON document; raises ScenarioError
 // (scenario_reading.h) with the place of the first fault when it does not follow the format.
-Scenario parseScenario(const std::string& text);
-Scenario loadScenarioFile(const std::string& path);
+Scenario readScenario(const std::string& text);
+Scenario readScenarioFile(const std::string& path);
 
 }  // namespace simulated::display_library

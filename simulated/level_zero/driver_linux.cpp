@@ -1,6 +1,6 @@
 // Linux face of the simulation: a Level Zero driver library. The loader fills its dispatch
 // tables through these getters, all of which it requires. Each table's slots for the functions
-// of interfaces/level_zero_calls.inc point to the engine; every other slot is left empty.
+// of interfaces/level_zero_entry_points.inc point to the engine; every other slot is left empty.
 #include <level_zero/ze_api.h>
 #include <level_zero/ze_ddi.h>
 #include <level_zero/zes_api.h>
@@ -12,12 +12,12 @@
 namespace simulated::level_zero {
 namespace {
 
-// Sets the slots of the table that serve a function of level_zero_calls.inc.
+// Sets the slots of the table that serve a function of level_zero_entry_points.inc.
 template <typename Table>
 void fillServedSlots(Table& table) {
-#define LEVEL_ZERO_CALL(name, ServingTable, slot) \
+#define LEVEL_ZERO_ENTRY_POINT(name, ServingTable, slot) \
   if constexpr (std::is_same_v<Table, ServingTable>) table.slot = ::name;
-#include "interfaces/level_zero_calls.inc"
+#include "interfaces/level_zero_entry_points.inc"
 }
 
 // Clears the caller's table and sets the slots that the simulation serves.

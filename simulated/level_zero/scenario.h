@@ -21,20 +21,20 @@
 namespace simulated::level_zero {
 
 // Every function the simulation answers; faults and enumeration counts are keyed by these.
-enum class Call {
-#define LEVEL_ZERO_CALL(name, ...) name,
-#include "interfaces/level_zero_calls.inc"
+enum class EntryPoint {
+#define LEVEL_ZERO_ENTRY_POINT(name, ...) name,
+#include "interfaces/level_zero_entry_points.inc"
 };
 
-// The functions' names, in the order of Call.
-inline constexpr std::string_view kCallNames[] = {
-#define LEVEL_ZERO_CALL(name, ...) #name,
-#include "interfaces/level_zero_calls.inc"
+// The functions' names, in the order of EntryPoint.
+inline constexpr std::string_view kEntryPointNames[] = {
+#define LEVEL_ZERO_ENTRY_POINT(name, ...) #name,
+#include "interfaces/level_zero_entry_points.inc"
 };
-constexpr std::size_t kCallCount = std::size(kCallNames);
+constexpr std::size_t kEntryPointCount = std::size(kEntryPointNames);
 
-inline std::string_view callName(Call call) {
-  return kCallNames[static_cast<std::size_t>(call)];
+inline std::string_view entryPointName(EntryPoint entryPoint) {
+  return kEntryPointNames[static_cast<std::size_t>(entryPoint)];
 }
 
 // A scripted failure: the call returns `result` without doing its work, on every call or only
@@ -60,23 +60,25 @@ struct ResolvedCounts {
 // The faults, delays, crashes, enumeration counts and call counters of one simulated object.
 class Behaviour {
  public:
-  void addFault(Call call, Fault fault) { faults_[index(call)] = fault; }
-  void addDelay(Call call, Delay delay) { delays_[index(call)] = delay; }
-  void addCrash(Call call, Crash crash) { crashes_[index(call)] = crash; }
-  void setCounts(Call call, EnumerationCounts counts) { counts_[index(call)] = counts; }
+  void addFault(EntryPoint entryPoint, Fault fault) { faults_[index(entryPoint)] = fault; }
+  void addDelay(EntryPoint entryPoint, Delay delay) { delays_[index(entryPoint)] = delay; }
+  void addCrash(EntryPoint entryPoint, Crash crash) { crashes_[index(entryPoint)] = crash; }
+  void setCounts(EntryPoint entryPoint, EnumerationCounts counts) {
+    counts_[index(entryPoint)] = counts;
+  }
 
   // Counts the call, waits out its scripted delay, crashes if this call is to crash, and
   // returns the scripted result if it is to fail.
-  std::optional<std::uint32_t> scriptedResult(Call call);
-  ResolvedCounts countsFor(Call call, std::size_t available) const;
+  std::optional<std::uint32_t> scriptedResult(EntryPoint entryPoint);
+  ResolvedCounts countsFor(EntryPoint entryPoint, std::size_t available) const;
 
  private:
-  static std::size_t index(Call call) { return static_cast<std::size_t>(call); }
-  std::array<std::optional<Fault>, kCallCount> faults_{};
-  std::array<std::optional<Delay>, kCallCount> delays_{};
-  std::array<std::optional<Crash>, kCallCount> crashes_{};
-  std::array<EnumerationCounts, kCallCount> counts_{};
-  std::array<std::uint32_t, kCallCount> calls_{};
+  static std::size_t index(EntryPoint entryPoint) { return static_cast<std::size_t>(entryPoint); }
+  std::array<std::optional<Fault>, kEntryPointCount> faults_{};
+  std::array<std::optional<Delay>, kEntryPointCount> delays_{};
+  std::array<std::optional<Crash>, kEntryPointCount> crashes_{};
+  std::array<EnumerationCounts, kEntryPointCount> counts_{};
+  std::array<std::uint32_t, kEntryPointCount> calls_{};
 };
 
 struct MemoryModule {
@@ -138,7 +140,7 @@ constexpr std::size_t kMaxListLength = 1024;
 
 // Both raise ScenarioError (scenario_reading.h) naming the offending place when the text, or
 // the file, is not a valid scenario.
-Scenario parseScenario(const std::string& text);
-Scenario loadScenarioFile(const std::string& path);
+Scenario readScenario(const std::string& text);
+Scenario readScenarioFile(const std::string& path);
 
 }  // namespace simulated::level_zero

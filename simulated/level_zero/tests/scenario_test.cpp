@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "simulated/tests/scenario_problem.h"
+
 namespace simulated::level_zero {
 namespace {
 
@@ -25,95 +27,95 @@ std::string manyEmptyObjects(int count) {
   return objects;
 }
 
-struct MalformedCase {
-  const char* name;
-  std::string text;
-  const char* message;
-};
+class MalformedScenario : public ::testing::TestWithParam<RefusedCase> {};
 
-TEST(ParseScenario, GivenAMalformedScenario_WhenParsing_ThenTheErrorNamesThePlaceAndProblem) {
-  const MalformedCase cases[] = {
-      {"not JSON", "{", "scenario: [json.exception.parse_error.101]"},
-      {"not an object", "[]", "scenario: expected an object"},
-      {"misspelt key", oneDevice(R"("vendorId": 1)"),
-       "scenario.drivers[0].devices[0].vendorId: unknown key"},
-      {"negative unsigned", oneDevice(R"("device_id": -1)"),
-       "scenario.drivers[0].devices[0].device_id: expected an integer from 0 to 4294967295"},
-      {"too wide signed", oneDevice(R"("memory_modules": [{"bus_width": 2147483648}])"),
-       "scenario.drivers[0].devices[0].memory_modules[0].bus_width: expected an integer from "
-       "-2147483648"},
-      {"fraction for integer", oneDevice(R"("flags": 1.5)"),
-       "devices[0].flags: expected an integer"},
-      {"enumeration out of range", oneDevice(R"("type": 2147483648)"),
-       "devices[0].type: expected an integer from 0 to 2147483647"},
-      {"fault at the wrong level", R"({"drivers": [{"fail": {"zeInit": 1}}]})",
-       "scenario.drivers[0].fail.zeInit: not a function that this object answers"},
-      {"unknown function", R"({"fail": {"zeInitt": 1}})", "scenario.fail.zeInitt: not a function"},
-      {"counts for a call that enumerates nothing",
-       oneDevice(R"("counts": {"zeDeviceGetProperties": {"filled": 1}})"),
-       "devices[0].counts.zeDeviceGetProperties: not a function"},
-      {"result beyond 32 bits", R"({"fail": {"zeInit": 4294967296}})",
-       "scenario.fail.zeInit: expected a 32-bit result code"},
-      {"fault that succeeds", R"({"fail": {"zeDriverGet": 0}})",
-       "scenario.fail.zeDriverGet: a scripted failure cannot be ZE_RESULT_SUCCESS (0)"},
-      {"fault without result", R"({"fail": {"zeInit": {"call": 2}}})",
-       "scenario.fail.zeInit.result: missing"},
-      {"delay at the wrong level", R"({"delay": {"zesFanGetState": 10}})",
-       "scenario.delay.zesFanGetState: not a function that this object answers"},
-      {"delay without milliseconds", R"({"delay": {"zeInit": {"call": 2}}})",
-       "scenario.delay.zeInit.milliseconds: missing"},
-      {"negative delay", R"({"delay": {"zeInit": -1}})",
-       "scenario.delay.zeInit: expected an integer from 0 to 4294967295"},
-      {"crash neither true nor a call", R"({"crash": {"zeInit": 1}})",
-       "scenario.crash.zeInit: expected true or {\"call\": <call number>}"},
-      {"crash at the wrong level", oneDevice(R"("crash": {"zesFanGetState": {"call": 1}})"),
-       "devices[0].crash.zesFanGetState: not a function that this object answers"},
-      {"name longer than its field", oneDevice(R"("name": ")" + std::string(257, 'x') + R"(")"),
-       "devices[0].name: longer than 256 bytes"},
-      {"name neither text nor hex", oneDevice(R"("name": {"hex": "61", "text": "a"})"),
-       "devices[0].name: expected a string or {\"hex\""},
-      {"odd hex digits", oneDevice(R"("name": {"hex": "616"})"),
-       "devices[0].name.hex: expected an even number"},
-      {"not hex", oneDevice(R"("name": {"hex": "zz"})"),
-       "devices[0].name.hex: expected hexadecimal digits"},
-      {"short uuid", oneDevice(R"("uuid": "000102030405060708090a0b0c0d0e")"),
-       "devices[0].uuid: expected 16 bytes"},
-      {"api version without minor", R"({"drivers": [{"api_version": "1"}]})",
-       "scenario.drivers[0].api_version: expected \"major.minor\""},
-      {"api version too large", R"({"drivers": [{"api_version": "65536.0"}]})",
-       "scenario.drivers[0].api_version: expected"},
-      {"api version with a sign", R"({"drivers": [{"api_version": "1.-2"}]})",
-       "scenario.drivers[0].api_version: expected"},
-      {"power domain without samples", oneDevice(R"("card_power_domain": {"energy_samples": []})"),
-       "devices[0].card_power_domain.energy_samples: needs at least one sample"},
-      {"temperature as text", oneDevice(R"("temperature_sensors": [{"temperature": "hot"}])"),
-       "temperature_sensors[0].temperature: expected a number, \"nan\""},
-      {"too many devices", R"({"drivers": [{"devices": [{})" + manyEmptyObjects(1024) + "]}]}",
-       "scenario.drivers[0].devices: more than 1024 entries"},
-  };
-  for (const MalformedCase& malformed : cases) {
-    SCOPED_TRACE(malformed.name);
-    try {
-      parseScenario(malformed.text);
-      ADD_FAILURE() << "accepted";
-    } catch (const ScenarioError& error) {
-      EXPECT_NE(std::string(error.what()).find(malformed.message), std::string::npos)
-          << error.what();
-    }
-  }
+TEST_P(MalformedScenario, GivenAMalformedScenario_WhenReading_ThenTheErrorNamesThePlaceAndProblem) {
+  const std::string problem = problemOf(readScenario, GetParam().text);
+  EXPECT_NE(problem.find(GetParam().problem), std::string::npos) << problem;
 }
 
-TEST(ParseScenario, GivenRawNameBytes_WhenParsing_ThenTheNameFieldHoldsExactlyThoseBytes) {
+INSTANTIATE_TEST_SUITE_P(
+    EveryKindOfFault, MalformedScenario,
+    ::testing::Values(
+        RefusedCase{"NotJSON", "{", "scenario: [json.exception.parse_error.101]"},
+        RefusedCase{"NotAnObject", "[]", "scenario: expected an object"},
+        RefusedCase{"MisspeltKey", oneDevice(R"("vendorId": 1)"),
+                    "scenario.drivers[0].devices[0].vendorId: unknown key"},
+        RefusedCase{
+            "NegativeUnsigned", oneDevice(R"("device_id": -1)"),
+            "scenario.drivers[0].devices[0].device_id: expected an integer from 0 to 4294967295"},
+        RefusedCase{
+            "TooWideSigned", oneDevice(R"("memory_modules": [{"bus_width": 2147483648}])"),
+            "scenario.drivers[0].devices[0].memory_modules[0].bus_width: expected an integer from "
+            "-2147483648"},
+        RefusedCase{"FractionForInteger", oneDevice(R"("flags": 1.5)"),
+                    "devices[0].flags: expected an integer"},
+        RefusedCase{"EnumerationOutOfRange", oneDevice(R"("type": 2147483648)"),
+                    "devices[0].type: expected an integer from 0 to 2147483647"},
+        RefusedCase{"FaultAtTheWrongLevel", R"({"drivers": [{"fail": {"zeInit": 1}}]})",
+                    "scenario.drivers[0].fail.zeInit: not a function that this object answers"},
+        RefusedCase{"UnknownFunction", R"({"fail": {"zeInitt": 1}})",
+                    "scenario.fail.zeInitt: not a function"},
+        RefusedCase{"CountsForACallThatEnumeratesNothing",
+                    oneDevice(R"("counts": {"zeDeviceGetProperties": {"filled": 1}})"),
+                    "devices[0].counts.zeDeviceGetProperties: not a function"},
+        RefusedCase{"ResultBeyond32Bits", R"({"fail": {"zeInit": 4294967296}})",
+                    "scenario.fail.zeInit: expected a 32-bit result code"},
+        RefusedCase{
+            "FaultThatSucceeds", R"({"fail": {"zeDriverGet": 0}})",
+            "scenario.fail.zeDriverGet: a scripted failure cannot be ZE_RESULT_SUCCESS (0)"},
+        RefusedCase{"FaultWithoutResult", R"({"fail": {"zeInit": {"call": 2}}})",
+                    "scenario.fail.zeInit.result: missing"},
+        RefusedCase{"DelayAtTheWrongLevel", R"({"delay": {"zesFanGetState": 10}})",
+                    "scenario.delay.zesFanGetState: not a function that this object answers"},
+        RefusedCase{"DelayWithoutMilliseconds", R"({"delay": {"zeInit": {"call": 2}}})",
+                    "scenario.delay.zeInit.milliseconds: missing"},
+        RefusedCase{"NegativeDelay", R"({"delay": {"zeInit": -1}})",
+                    "scenario.delay.zeInit: expected an integer from 0 to 4294967295"},
+        RefusedCase{"CrashNeitherTrueNorACall", R"({"crash": {"zeInit": 1}})",
+                    "scenario.crash.zeInit: expected true or {\"call\": <call number>}"},
+        RefusedCase{"CrashAtTheWrongLevel",
+                    oneDevice(R"("crash": {"zesFanGetState": {"call": 1}})"),
+                    "devices[0].crash.zesFanGetState: not a function that this object answers"},
+        RefusedCase{"NameLongerThanItsField",
+                    oneDevice(R"("name": ")" + std::string(257, 'x') + R"(")"),
+                    "devices[0].name: longer than 256 bytes"},
+        RefusedCase{"NameNeitherTextNorHex", oneDevice(R"("name": {"hex": "61", "text": "a"})"),
+                    "devices[0].name: expected a string or {\"hex\""},
+        RefusedCase{"OddHexDigits", oneDevice(R"("name": {"hex": "616"})"),
+                    "devices[0].name.hex: expected an even number"},
+        RefusedCase{"NotHex", oneDevice(R"("name": {"hex": "zz"})"),
+                    "devices[0].name.hex: expected hexadecimal digits"},
+        RefusedCase{"ShortUuid", oneDevice(R"("uuid": "000102030405060708090a0b0c0d0e")"),
+                    "devices[0].uuid: expected 16 bytes"},
+        RefusedCase{"ApiVersionWithoutMinor", R"({"drivers": [{"api_version": "1"}]})",
+                    "scenario.drivers[0].api_version: expected \"major.minor\""},
+        RefusedCase{"ApiVersionTooLarge", R"({"drivers": [{"api_version": "65536.0"}]})",
+                    "scenario.drivers[0].api_version: expected"},
+        RefusedCase{"ApiVersionWithASign", R"({"drivers": [{"api_version": "1.-2"}]})",
+                    "scenario.drivers[0].api_version: expected"},
+        RefusedCase{"PowerDomainWithoutSamples",
+                    oneDevice(R"("card_power_domain": {"energy_samples": []})"),
+                    "devices[0].card_power_domain.energy_samples: needs at least one sample"},
+        RefusedCase{"TemperatureAsText",
+                    oneDevice(R"("temperature_sensors": [{"temperature": "hot"}])"),
+                    "temperature_sensors[0].temperature: expected a number, \"nan\""},
+        RefusedCase{"TooManyDevices",
+                    R"({"drivers": [{"devices": [{})" + manyEmptyObjects(1024) + "]}]}",
+                    "scenario.drivers[0].devices: more than 1024 entries"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ReadScenario, GivenRawNameBytes_WhenReading_ThenTheNameFieldHoldsExactlyThoseBytes) {
   const std::string hex = "ff00" + std::string(2 * 254, 'a');
-  const Scenario scenario = parseScenario(oneDevice(R"("name": {"hex": ")" + hex + R"("})"));
+  const Scenario scenario = readScenario(oneDevice(R"("name": {"hex": ")" + hex + R"("})"));
   const char* name = scenario.drivers[0].devices[0].properties.name;
   EXPECT_EQ(static_cast<unsigned char>(name[0]), 0xff);
   EXPECT_EQ(name[1], '\0');
   EXPECT_EQ(static_cast<unsigned char>(name[255]), 0xaa);
 }
 
-TEST(ParseScenario, GivenNonFiniteReadings_WhenParsing_ThenTheyArriveAsNanAndInfinity) {
-  const Scenario scenario = parseScenario(oneDevice(
+TEST(ReadScenario, GivenNonFiniteReadings_WhenReading_ThenTheyArriveAsNanAndInfinity) {
+  const Scenario scenario = readScenario(oneDevice(
       R"("temperature_sensors": [{"temperature": "nan"}, {"temperature": "-inf"}],
          "frequency_domains": [{"actual": "inf"}])"));
   const Device& device = scenario.drivers[0].devices[0];
@@ -123,23 +125,23 @@ TEST(ParseScenario, GivenNonFiniteReadings_WhenParsing_ThenTheyArriveAsNanAndInf
 }
 
 TEST(Behaviour, GivenAFaultOnTheSecondCall_WhenCalledThreeTimes_ThenOnlyTheSecondCallFails) {
-  Scenario scenario = parseScenario(R"({"fail": {"zeDriverGet": {"result": -5, "call": 2}}})");
+  Scenario scenario = readScenario(R"({"fail": {"zeDriverGet": {"result": -5, "call": 2}}})");
   Behaviour& behaviour = scenario.behaviour;
-  EXPECT_FALSE(behaviour.scriptedResult(Call::zeDriverGet));
-  EXPECT_EQ(behaviour.scriptedResult(Call::zeDriverGet), 0xfffffffbu);
-  EXPECT_FALSE(behaviour.scriptedResult(Call::zeDriverGet));
-  EXPECT_FALSE(behaviour.scriptedResult(Call::zeInit));
+  EXPECT_FALSE(behaviour.scriptedResult(EntryPoint::zeDriverGet));
+  EXPECT_EQ(behaviour.scriptedResult(EntryPoint::zeDriverGet), 0xfffffffbu);
+  EXPECT_FALSE(behaviour.scriptedResult(EntryPoint::zeDriverGet));
+  EXPECT_FALSE(behaviour.scriptedResult(EntryPoint::zeInit));
 }
 
 TEST(Behaviour, GivenADelayOnTheSecondCall_WhenCalledThreeTimes_ThenOnlyTheSecondCallWaits) {
   using Clock = std::chrono::steady_clock;
-  Scenario scenario = parseScenario(R"({"delay": {"zeDriverGet": {"milliseconds": 300, "call": 2}},
+  Scenario scenario = readScenario(R"({"delay": {"zeDriverGet": {"milliseconds": 300, "call": 2}},
                                        "fail": {"zeDriverGet": {"result": 1, "call": 2}}})");
   std::vector<Clock::duration> durations;
   std::vector<bool> failed;
   for (int call = 0; call < 3; ++call) {
     const auto start = Clock::now();
-    failed.push_back(scenario.behaviour.scriptedResult(Call::zeDriverGet).has_value());
+    failed.push_back(scenario.behaviour.scriptedResult(EntryPoint::zeDriverGet).has_value());
     durations.push_back(Clock::now() - start);
   }
   EXPECT_LT(durations[0], std::chrono::milliseconds(300));
@@ -149,14 +151,14 @@ TEST(Behaviour, GivenADelayOnTheSecondCall_WhenCalledThreeTimes_ThenOnlyTheSecon
 }
 
 TEST(Behaviour, GivenScriptedCounts_WhenResolving_ThenReportedIsFreeAndFilledNeverExceedsTheList) {
-  const Scenario scenario = parseScenario(oneDevice(
+  const Scenario scenario = readScenario(oneDevice(
       R"("fans": [{}, {}], "counts": {"zesDeviceEnumFans": {"reported": 4294967295, "filled": 9},
                                       "zesDeviceEnumMemoryModules": {"filled": 0}})"));
   const Behaviour& behaviour = scenario.drivers[0].devices[0].behaviour;
-  const ResolvedCounts fans = behaviour.countsFor(Call::zesDeviceEnumFans, 2);
+  const ResolvedCounts fans = behaviour.countsFor(EntryPoint::zesDeviceEnumFans, 2);
   EXPECT_EQ(fans.reported, 4294967295u);
   EXPECT_EQ(fans.filled, 2u);
-  const ResolvedCounts modules = behaviour.countsFor(Call::zesDeviceEnumMemoryModules, 3);
+  const ResolvedCounts modules = behaviour.countsFor(EntryPoint::zesDeviceEnumMemoryModules, 3);
   EXPECT_EQ(modules.reported, 3u);
   EXPECT_EQ(modules.filled, 0u);
 }

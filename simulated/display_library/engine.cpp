@@ -72,7 +72,7 @@ int ADL2_Main_Control_Create(adl::MallocCallback callback, int enumConnectedAdap
   }
   if (!scenario) {
     scenario =
-        simulated::readConfiguredScenario(kLibraryName, "ADL_SIM_SCENARIO", loadScenarioFile);
+        simulated::readConfiguredScenario(kLibraryName, "ADL_SIM_SCENARIO", readScenarioFile);
   }
   followScript(EntryPoint::ADL2_Main_Control_Create);
   installFreeWatch();
