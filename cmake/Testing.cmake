@@ -1,7 +1,7 @@
 # Test helpers shared by the three programs' test folders.
 #
 # add_golden_test(<name> EXPECT <prefix> [ENV <key=value>...] [WORKING_DIRECTORY <dir>]
-#                 [STDOUT <mode>] [AT_LEAST <seconds>] [STAND_INS_IN_SYSTEM32] [CRASH]
+#                 [STDOUT <mode>] [AT_LEAST <seconds>] [SIMULATED_LIBRARIES_IN_SYSTEM32] [CRASH]
 #                 COMMAND <program> [<arg>...])
 #   Runs the program once and compares standard output, standard error and exit status with
 #   <prefix>.stdout, <prefix>.stderr and <prefix>.status (see tests/harness/golden.py).
@@ -9,10 +9,10 @@
 #   closed, or gone (a pipe whose reader has gone); see golden.py's --stdout. AT_LEAST fails a
 #   run that ends sooner: a scenario's scripted delays must hold the program.
 #   In the Windows build the program runs under Wine, through winrun for the full exit
-#   status, and CR LF line ends are expected. STAND_INS_IN_SYSTEM32 runs it in a Wine prefix
-#   of its own whose System32 holds the stand-in libraries, as a vendor's driver installs its
+#   status, and CR LF line ends are expected. SIMULATED_LIBRARIES_IN_SYSTEM32 runs it in a Wine prefix
+#   of its own whose System32 holds the simulated libraries, as a vendor's driver installs its
 #   library there; every other run shares a prefix without them.
-#   CRASH: the program is to crash inside a stand-in (a scenario's "crash"). Under Wine it runs
+#   CRASH: the program is to crash inside a simulated library (a scenario's "crash"). Under Wine it runs
 #   in a prefix of its own whose debugger is switched off, so that the status is the exception
 #   code, as on Windows, and not that of Wine's debugger; standard error is left uncompared
 #   there, since Wine writes its own crash text on it where Windows writes nothing (the
@@ -31,9 +31,9 @@
 # add_program_copy(<target> <folder>)
 #   Keeps a copy of the target's file in <folder>, refreshed by every build: a target of the
 #   calling test folder, so that the program's own CMake file builds the program and nothing
-#   else. The Windows tests run such copies beside the stand-in libraries they need, since
+#   else. The Windows tests run such copies beside the simulated libraries they need, since
 #   Windows looks for a program's libraries in the program's own folder; bin/ holds no
-#   stand-in. <folder> is a path or another target's folder, $<TARGET_FILE_DIR:<name>>; the
+#   simulated library. <folder> is a path or another target's folder, $<TARGET_FILE_DIR:<name>>; the
 #   copy's target is copy_<target>_to_<place>, <place> being that name or the path's last
 #   component.
 
@@ -52,7 +52,7 @@ set(WINE_NO_DEBUGGER_PREFIX ${CMAKE_BINARY_DIR}/wineprefix_no_debugger)
 set(WINE_NO_DEBUGGER_FIXTURE wine_session_no_debugger)
 
 function(add_golden_test name)
-  cmake_parse_arguments(PARSE_ARGV 1 GOLDEN "STAND_INS_IN_SYSTEM32;CRASH"
+  cmake_parse_arguments(PARSE_ARGV 1 GOLDEN "SIMULATED_LIBRARIES_IN_SYSTEM32;CRASH"
                         "EXPECT;WORKING_DIRECTORY;STDOUT;AT_LEAST" "ENV;COMMAND")
   set(options --expect ${GOLDEN_EXPECT})
   if(GOLDEN_STDOUT)
@@ -72,7 +72,7 @@ function(add_golden_test name)
   endif()
   set(prefix ${WINE_TEST_PREFIX})
   set(fixture ${WINE_FIXTURE})
-  if(GOLDEN_STAND_INS_IN_SYSTEM32)
+  if(GOLDEN_SIMULATED_LIBRARIES_IN_SYSTEM32)
     set(prefix ${WINE_SYSTEM32_PREFIX})
     set(fixture ${WINE_SYSTEM32_FIXTURE})
   endif()

@@ -1,6 +1,6 @@
 // The display library's binary interface as the 64-bit Windows library publishes it: the
 // structures exchanged with it, its constants, and the types of its context-based entry points
-// (listed in adl_entry_points.inc). radprobe and the stand-in library both build on it.
+// (listed in adl_entry_points.inc). radprobe and the simulated library both build on it.
 #pragma once
 
 #include <cstdint>

@@ -12,7 +12,7 @@ sections of its own, which stay out.
 kit: the test kit's folder of files that are made rather than built: its README
 (the test kit section of kit/README.md; a table of the kit's scenarios with how each run
 ends, the status of the suite's golden for it or, for a scenario that hangs, the host's
-time-out, and each one's description; the two scenario formats from the stand-ins' READMEs);
+time-out, and each one's description; the two scenario formats from the simulated libraries' READMEs);
 under scenarios/<folder>/, the scenario files that kit/kit.json lists, copied
 unchanged; under expected/<folder>/, for each scenario that ends, the status and the two
 streams of its golden, with CR LF line ends as the Windows programs write them; and
@@ -145,7 +145,7 @@ def kit(source_dir, output_dir, version):
     parts += [section(os.path.join(source_dir, path), heading) for path, heading in FORMAT_SECTIONS]
     write(os.path.join(output_dir, "README.md"),
           f"Console GPU helpers {version}: test kit for host authors",
-          "Scripted stand-ins of the two vendor libraries that `zeprobe.exe` and `radprobe.exe`\n"
+          "Simulated versions of the two vendor libraries that `zeprobe.exe` and `radprobe.exe`\n"
           "load, and scenario files that make them show every outcome a host must handle.",
           parts)
 

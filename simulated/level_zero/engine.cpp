@@ -1,7 +1,7 @@
 // The simulation answers the Level Zero functions of interfaces/level_zero_entry_points.inc,
 // defined here under the vendor's own names and signatures (as declared by ze_api.h and zes_api.h).
 // The Linux face puts them into the loader's dispatch tables and keeps them out of its exports; on
-// Windows, where the headers declare them dllexport, they are the exports of the stand-in
+// Windows, where the headers declare them dllexport, they are the exports of the simulated library
 // ze_loader.dll.
 //
 // zeInit loads the scenario named by ZE_SIM_SCENARIO and, like a real driver, enables the

@@ -1,6 +1,6 @@
 // A program of the test suite that sets the error mode given on its command line, then loads a
-// stand-in library from its own folder and calls the library's first function, as zeprobe and
-// radprobe do. Each stand-in reads the mode as it is loaded (simulated/os.h): unless both
+// simulated library from its own folder and calls the library's first function, as zeprobe and
+// radprobe do. Each simulated library reads the mode as it is loaded (simulated/os.h): unless both
 // system error dialogs are off, its first function ends the process with status 86 and its
 // message. Otherwise the function's result is printed and the status is 0.
 //

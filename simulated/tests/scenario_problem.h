@@ -1,4 +1,4 @@
-// The stand-ins' scenario tests: scenario texts that must be refused, and what reading one
+// The simulated libraries' scenario tests: scenario texts that must be refused, and what reading one
 // reports.
 #pragma once
 

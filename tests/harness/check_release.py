@@ -262,7 +262,7 @@ def golden_run_faults(expect, environment, command, wine):
 def unpack_kit(temporary, product, kit, manifest):
     """Unpacks both zips into a folder of temporary and copies each kit library's program from
     the product beside the kit's libraries; returns the kit's folder."""
-    # Host authors unpack the kit under user folders in any language: the stand-ins must read
+    # Host authors unpack the kit under user folders in any language: the simulated libraries must read
     # a scenario path that holds characters outside every ANSI code page.
     scratch = os.path.join(temporary, UNICODE_FOLDER)
     for archive in (product, kit):

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Starts or stops a Wine session of the Windows tests: the shared one, one whose System32
-# holds the stand-in libraries, or one whose debugger is switched off.
+# holds the simulated libraries, or one whose debugger is switched off.
 #
 #   wine-session.sh start PREFIX [LIBRARY...]
 #                                  create PREFIX if needed, copy the libraries into its

@@ -1,4 +1,4 @@
-// The scripted driver refuses calls that break the interface's rules and says why on standard
+// The simulated driver refuses calls that break the interface's rules and says why on standard
 // error, so that a golden run of a program that breaks one fails: one row per rule, each
 // called on the engine directly. A message names the function and the rule (the time between
 // two energy readings varies, so that row gives the message's end).
