@@ -47,6 +47,40 @@ struct Outcome {
   std::string errors;
 };
 
+std::wstring commandLine(int count, wchar_t** arguments);
+bool run(const wchar_t* program, std::wstring line, DWORD timeoutMs, Outcome* outcome);
+void print(const Outcome& outcome);
+std::wstring quoted(const std::wstring& argument);
+Handle killOnCloseJob();
+bool failed(const char* step);
+void readToEnd(HANDLE pipe, std::string* text);
+void printStream(const char* name, const std::string& bytes);
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  wchar_t* end = nullptr;
+  unsigned long timeoutMs = argc >= 3 ? std::wcstoul(argv[1], &end, 10) : 0;
+  if (argc < 3 || end == argv[1] || *end != L'\0' || timeoutMs >= INFINITE) {
+    std::fputs("usage: sample_host <time-out in milliseconds> <program> [arguments...]\n", stderr);
+    return 2;
+  }
+  Outcome outcome;
+  if (!run(argv[2], commandLine(argc - 2, argv + 2), timeoutMs, &outcome)) return 1;
+  print(outcome);
+  return 0;
+}
+
+namespace {
+
+std::wstring commandLine(int count, wchar_t** arguments) {
+  std::wstring line = quoted(arguments[0]);
+  for (int index = 1; index < count; ++index) {
+    line += L" " + quoted(arguments[index]);
+  }
+  return line;
+}
+
 // One argument of a command line, quoted so that the program's C runtime reads it back
 // unchanged (the rules of CommandLineToArgvW): backslashes are doubled only where a quote
 // follows them, and a quote inside the argument is written as \".
@@ -67,42 +101,6 @@ std::wstring quoted(const std::wstring& argument) {
   }
   text.append(backslashes * 2, L'\\');
   return text + L"\"";
-}
-
-std::wstring commandLine(int count, wchar_t** arguments) {
-  std::wstring line = quoted(arguments[0]);
-  for (int index = 1; index < count; ++index) {
-    line += L" " + quoted(arguments[index]);
-  }
-  return line;
-}
-
-// Reads a pipe to its end. ReadFile fails with ERROR_BROKEN_PIPE once every write end of the
-// pipe is closed: the program and whatever inherited its handles have ended. (A read can also
-// succeed with 0 bytes, when the program writes 0 bytes: that is not the end.)
-void readToEnd(HANDLE pipe, std::string* text) {
-  char buffer[4096];
-  DWORD count = 0;
-  while (ReadFile(pipe, buffer, sizeof buffer, &count, nullptr)) {
-    text->append(buffer, count);
-  }
-}
-
-bool failed(const char* step) {
-  std::fprintf(stderr, "sample_host: %s failed: %lu\n", step, GetLastError());
-  return false;
-}
-
-// A job object whose processes all end when its last handle is closed.
-Handle killOnCloseJob() {
-  Handle job(CreateJobObjectW(nullptr, nullptr));
-  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
-  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-  if (job && !SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits,
-                                      sizeof limits)) {
-    job.reset();
-  }
-  return job;
 }
 
 // Runs the program with the time-out; false when it could not be started.
@@ -181,9 +179,32 @@ bool run(const wchar_t* program, std::wstring line, DWORD timeoutMs, Outcome* ou
   return true;
 }
 
-void printStream(const char* name, const std::string& bytes) {
-  std::printf("%s: %llu bytes\n", name, static_cast<unsigned long long>(bytes.size()));
-  std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+// A job object whose processes all end when its last handle is closed.
+Handle killOnCloseJob() {
+  Handle job(CreateJobObjectW(nullptr, nullptr));
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+  if (job && !SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits,
+                                      sizeof limits)) {
+    job.reset();
+  }
+  return job;
+}
+
+bool failed(const char* step) {
+  std::fprintf(stderr, "sample_host: %s failed: %lu\n", step, GetLastError());
+  return false;
+}
+
+// Reads a pipe to its end. ReadFile fails with ERROR_BROKEN_PIPE once every write end of the
+// pipe is closed: the program and whatever inherited its handles have ended. (A read can also
+// succeed with 0 bytes, when the program writes 0 bytes: that is not the end.)
+void readToEnd(HANDLE pipe, std::string* text) {
+  char buffer[4096];
+  DWORD count = 0;
+  while (ReadFile(pipe, buffer, sizeof buffer, &count, nullptr)) {
+    text->append(buffer, count);
+  }
 }
 
 void print(const Outcome& outcome) {
@@ -198,17 +219,9 @@ void print(const Outcome& outcome) {
   printStream("standard error", outcome.errors);
 }
 
-}  // namespace
-
-int wmain(int argc, wchar_t** argv) {
-  wchar_t* end = nullptr;
-  unsigned long timeoutMs = argc >= 3 ? std::wcstoul(argv[1], &end, 10) : 0;
-  if (argc < 3 || end == argv[1] || *end != L'\0' || timeoutMs >= INFINITE) {
-    std::fputs("usage: sample_host <time-out in milliseconds> <program> [arguments...]\n", stderr);
-    return 2;
-  }
-  Outcome outcome;
-  if (!run(argv[2], commandLine(argc - 2, argv + 2), timeoutMs, &outcome)) return 1;
-  print(outcome);
-  return 0;
+void printStream(const char* name, const std::string& bytes) {
+  std::printf("%s: %llu bytes\n", name, static_cast<unsigned long long>(bytes.size()));
+  std::fwrite(bytes.data(), 1, bytes.size(), stdout);
 }
+
+}  // namespace
