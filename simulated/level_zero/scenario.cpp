@@ -15,6 +15,10 @@ using EntryPoints = std::initializer_list<EntryPoint>;
 Scenario readRoot(const Json& document);
 Behaviour behaviourOf(const Json& object, const std::string& place, EntryPoints answered,
                       EntryPoints enumerations = {});
+template <typename Value>
+void readScripted(const Json& object, std::string_view key, const std::string& place,
+                  EntryPoints answered, Value (*readValue)(const Json&, const std::string&),
+                  Behaviour& behaviour, void (Behaviour::*add)(EntryPoint, Value));
 EntryPoint entryPointNamed(const std::string& name, EntryPoints allowed, const std::string& place);
 Fault faultValue(const Json& value, const std::string& place);
 std::uint32_t resultValue(const Json& value, const std::string& place);
@@ -83,21 +87,9 @@ Scenario readRoot(const Json& document) {
 Behaviour behaviourOf(const Json& object, const std::string& place, EntryPoints answered,
                       EntryPoints enumerations) {
   Behaviour behaviour;
-  readMembers(object, "fail", place,
-              [&](const std::string& name, const Json& value, const std::string& itemPlace) {
-                behaviour.addFault(entryPointNamed(name, answered, itemPlace),
-                                   faultValue(value, itemPlace));
-              });
-  readMembers(object, "delay", place,
-              [&](const std::string& name, const Json& value, const std::string& itemPlace) {
-                behaviour.addDelay(entryPointNamed(name, answered, itemPlace),
-                                   delayValue(value, itemPlace));
-              });
-  readMembers(object, "crash", place,
-              [&](const std::string& name, const Json& value, const std::string& itemPlace) {
-                behaviour.addCrash(entryPointNamed(name, answered, itemPlace),
-                                   crashValue(value, itemPlace));
-              });
+  readScripted(object, "fail", place, answered, faultValue, behaviour, &Behaviour::addFault);
+  readScripted(object, "delay", place, answered, delayValue, behaviour, &Behaviour::addDelay);
+  readScripted(object, "crash", place, answered, crashValue, behaviour, &Behaviour::addCrash);
   readMembers(object, "counts", place,
               [&](const std::string& name, const Json& value, const std::string& itemPlace) {
                 const EntryPoint entryPoint = entryPointNamed(name, enumerations, itemPlace);
@@ -106,6 +98,19 @@ Behaviour behaviourOf(const Json& object, const std::string& place, EntryPoints 
                                                  optionalCount(value, "filled", itemPlace)});
               });
   return behaviour;
+}
+
+// Reads one kind of scripted behaviour ("fail", "delay" or "crash"): entry point names of
+// the object's answers, each with its value, handed to the behaviour's add.
+template <typename Value>
+void readScripted(const Json& object, std::string_view key, const std::string& place,
+                  EntryPoints answered, Value (*readValue)(const Json&, const std::string&),
+                  Behaviour& behaviour, void (Behaviour::*add)(EntryPoint, Value)) {
+  readMembers(object, key, place,
+              [&](const std::string& name, const Json& value, const std::string& itemPlace) {
+                const EntryPoint entryPoint = entryPointNamed(name, answered, itemPlace);
+                (behaviour.*add)(entryPoint, readValue(value, itemPlace));
+              });
 }
 
 EntryPoint entryPointNamed(const std::string& name, EntryPoints allowed, const std::string& place) {
