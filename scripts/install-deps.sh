@@ -9,6 +9,7 @@ packages=(
   g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
   clang-14 libclang-rt-14-dev
   mono-mcs mono-runtime
+  clang-format osslsigncode openssl xvfb xauth
 )
 
 missing=()
@@ -22,4 +23,15 @@ if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
   apt-get update -qq
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# The test tools from npm (tests/tools/package.json, versions pinned by its lock file), on
+# Debian's Node.js where the machine has none of its own.
+if ! command -v npm >/dev/null; then
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends nodejs npm >/dev/null
+fi
+if ! npm ci --prefix tests/tools --no-audit --no-fund --silent; then
+  echo "install-deps.sh: npm ci in tests/tools failed" >&2
+  exit 1
 fi
