@@ -1,7 +1,7 @@
 # The test kit's install rules, included by packaging/CMakeLists.txt in the Windows build,
 # where CPack makes the kit's zip (component "kit"): the two simulated libraries, the sample
 # hosts, the self-check, the scenarios of kit.json with the expected results of each, the
-# scenario schemas, the kit's README and its notices.
+# scenario schemas, the kit's README, its notices and its bill of materials.
 
 # The kit's README, scenarios, expected results and the self-check's list of scenarios,
 # from this folder's README and kit.json, the simulated libraries' READMEs and scenario files
