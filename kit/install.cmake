@@ -21,7 +21,8 @@ add_custom_command(OUTPUT ${KIT_FILES}.stamp
 add_custom_target(kit_files ALL DEPENDS ${KIT_FILES}.stamp)
 # The kit's libraries and programs, built by these targets.
 set(KIT_BINARIES simulated_level_zero_loader simulated_display_library sample_host kit_check)
-list(TRANSFORM KIT_BINARIES REPLACE "(.+)" "$<TARGET_FILE_NAME:\\1>" OUTPUT_VARIABLE kit_binary_names)
+list(TRANSFORM KIT_BINARIES REPLACE "(.+)" "$<TARGET_FILE_NAME:\\1>"
+               OUTPUT_VARIABLE kit_binary_names)
 list(JOIN kit_binary_names "," kit_binary_list)
 mingw_runtime_notices(kit_runtime_notices "both libraries, sample_host.exe and kit_check.exe"
                       "${kit_binary_list}")

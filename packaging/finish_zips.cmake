@@ -13,7 +13,8 @@
 foreach(package IN LISTS CPACK_PACKAGE_FILES)
   set(signing)
   get_filename_component(name ${package} NAME)
-  if(NOT "$ENV{CODE_SIGNING_PKCS12}" STREQUAL "" AND name STREQUAL "${CPACK_ARCHIVE_PRODUCT_FILE_NAME}.zip")
+  if(NOT "$ENV{CODE_SIGNING_PKCS12}" STREQUAL ""
+     AND name STREQUAL "${CPACK_ARCHIVE_PRODUCT_FILE_NAME}.zip")
     set(signing --sign $ENV{CODE_SIGNING_PKCS12} ${CPACK_PACKAGING_SIGNED_PROGRAMS})
   endif()
   execute_process(COMMAND ${CPACK_PACKAGING_PYTHON} ${CMAKE_CURRENT_LIST_DIR}/finish_zip.py

@@ -631,7 +631,8 @@ def check_lintian(package):
 BILL_OF_MATERIALS = "sbom.cdx.json"
 # The notices' section of code compiled in names the copyright file of its Debian package;
 # a licence text that a package keeps elsewhere (the GPL 3) names that file.
-NOTICED_CODE = re.compile(r"^Debian package (\S+) (\S+): /usr/share/doc/\1/copyright$", re.MULTILINE)
+NOTICED_CODE = re.compile(r"^Debian package (\S+) (\S+): /usr/share/doc/\1/copyright$",
+                          re.MULTILINE)
 DEBIAN_PURL = re.compile(r"pkg:deb/debian/([^@]+)@([^?]+)\?arch=\S+")
 SIGNING_TIMEOUT_S = 600
 
