@@ -38,12 +38,38 @@ second build gives the same bytes. Each check prints every fault it finds and fa
     check_release.py zip-version ZIP VERSION      each executable's version resource
     check_release.py deb DEB VERSION ROOT         unpacks into ROOT; files and control fields
     check_release.py lintian DEB                  lintian reports no error and no warning
+    check_release.py bill-of-materials SCHEMA ZIP...
+                                                  each zip's sbom.cdx.json validates against
+                                                  the CycloneDX 1.5 SCHEMA (its neighbours
+                                                  resolve its references), its components are
+                                                  exactly the code that its notices name, each
+                                                  executable and library lists the runtimes it
+                                                  contains, and it holds the SHA-256 of every
+                                                  other file of the zip
+    check_release.py signed-packs CPACK CONFIG FOLDER
+                                                  makes a throwaway code-signing certificate
+                                                  with openssl in FOLDER, packs the build of
+                                                  CONFIG (CPackConfig.cmake) twice with it into
+                                                  FOLDER/first and FOLDER/second: the two give
+                                                  the same bytes
+    check_release.py signed-zip SIGNED UNSIGNED CERTIFICATE SCHEMA VERSION
+                                                  each program of the signed zip verifies
+                                                  with osslsigncode against CERTIFICATE and,
+                                                  without its signature, is the unsigned zip's
+                                                  program, which carries none; SHA256SUMS, the
+                                                  zip's .sha256 and its bill of materials
+                                                  describe the signed bytes; each carries the
+                                                  version resource
+    check_release.py signed-runs SIGNED KIT MANIFEST SOURCE WINRUN WINEPREFIX
+                                                  kit-runs with the signed programs, and
+                                                  pidctl's usage golden
     check_release.py rebuild CMAKE SOURCE PRESET FIRST SECOND TARGET...
         builds TARGETs from SOURCE with PRESET in the folder SECOND, packs them (CMAKE and the
         cpack beside it), and compares bin/ and the packages with those of the build folder
         FIRST
-The five zip checks take the release's program files after these arguments, as the build
-lists them (RELEASE_PROGRAM_FILES): e.g. zip-imports ZIP zeprobe.exe radprobe.exe pidctl.exe.
+The five zip checks and signed-zip take the release's program files after these arguments, as
+the build lists them (RELEASE_PROGRAM_FILES): e.g. zip-imports ZIP zeprobe.exe radprobe.exe
+pidctl.exe.
 """
 import gzip
 import hashlib
@@ -55,8 +81,10 @@ import subprocess
 import sys
 import tempfile
 import time
+import urllib.parse
 import zipfile
 
+import jsonschema
 import pefile
 
 from check_imports import unexpected_imports
@@ -65,7 +93,7 @@ from golden import expected_output, matches, report_difference, windows_path
 # The zip's files besides the programs.
 ZIP_FILES = (
     "schemas/zeprobe-report.schema.json", "schemas/radprobe-report.schema.json",
-    "README.md", "LICENSE", "THIRD-PARTY-NOTICES.txt", "SHA256SUMS")
+    "README.md", "LICENSE", "THIRD-PARTY-NOTICES.txt", "sbom.cdx.json", "SHA256SUMS")
 # DLLs that every Windows installation has; anything else would have to ship with the
 # programs (a compiler runtime DLL, for example, when the static link is lost).
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "shell32.dll", "ole32.dll", "msvcrt.dll",
@@ -80,7 +108,7 @@ KIT_FILES = ("schemas/level-zero-scenario.schema.json",
              "schemas/display-library-scenario.schema.json",
              "sample_host.cpp", "sample_host.exe", "SampleHost.cs", "kit_check.cpp",
              "kit_check.exe", "kit_check.json", "README.md", "LICENSE", "THIRD-PARTY-NOTICES.txt",
-             "SHA256SUMS")
+             "sbom.cdx.json", "SHA256SUMS")
 UNICODE_FOLDER = "Приложение 测试 Café"
 # How long the self-check may take in all, whatever it meets: its runs end by themselves or by
 # their time-outs, which are far shorter.
@@ -599,6 +627,191 @@ def check_lintian(package):
     return [f"lintian reports:\n{result.stdout}{result.stderr}"] if result.returncode != 0 else []
 
 
+# The bill of materials (sbom.cdx.json) and signed releases.
+BILL_OF_MATERIALS = "sbom.cdx.json"
+# The notices' section of code compiled in names the copyright file of its Debian package;
+# a licence text that a package keeps elsewhere (the GPL 3) names that file.
+NOTICED_CODE = re.compile(r"^Debian package (\S+) (\S+): /usr/share/doc/\1/copyright$",
+                          re.MULTILINE)
+DEBIAN_PURL = re.compile(r"pkg:deb/debian/([^@]+)@([^?]+)\?arch=\S+")
+SIGNING_TIMEOUT_S = 600
+
+
+def schema_validator(schema_path):
+    """A validator of the CycloneDX schema, whose references to its neighbours (the SPDX
+    licence list, the JSON signature format) resolve to the files beside it, never to the
+    network."""
+    folder = os.path.dirname(schema_path)
+    with open(schema_path, encoding="utf-8") as handle:
+        schema = json.load(handle)
+    store = {}
+    for name in os.listdir(folder):
+        if name.endswith(".schema.json"):
+            with open(os.path.join(folder, name), encoding="utf-8") as handle:
+                neighbour = json.load(handle)
+            store[urllib.parse.urljoin(schema["$id"], name)] = neighbour
+            store[neighbour.get("$id", name)] = neighbour
+
+    def offline(uri):
+        raise jsonschema.RefResolutionError(f"{uri} is not beside {schema_path}")
+
+    resolver = jsonschema.RefResolver.from_schema(schema, store=store,
+                                                  handlers={"http": offline, "https": offline})
+    return jsonschema.Draft7Validator(schema, resolver=resolver,
+                                      format_checker=jsonschema.FormatChecker())
+
+
+def bill_of_materials_faults(validator, archive):
+    """The zip's bill of materials is valid CycloneDX 1.5; its components are exactly the code
+    that its notices name, at the same Debian versions; each executable and library of the zip
+    contains the statically linked runtimes; and it holds the SHA-256 of every other file."""
+    files = zip_files(archive)
+    zip_name = os.path.basename(archive)
+    if BILL_OF_MATERIALS not in files:
+        return [f"{zip_name}: no {BILL_OF_MATERIALS}"]
+    bill = json.loads(files[BILL_OF_MATERIALS])
+    faults = [f"{zip_name}: {BILL_OF_MATERIALS} at {'/'.join(map(str, error.absolute_path))}: "
+              f"{error.message}" for error in validator.iter_errors(bill)]
+    if bill.get("specVersion") != "1.5":
+        faults.append(f"{zip_name}: specVersion {bill.get('specVersion')!r}, not '1.5'")
+    components = {}
+    for component in bill.get("components", []):
+        match = DEBIAN_PURL.fullmatch(component.get("purl", ""))
+        if match is None or not component.get("licenses"):
+            faults.append(f"{zip_name}: component {component.get('name')!r} lacks a Debian "
+                          f"package URL or a licence")
+            continue
+        components[match.group(1)] = urllib.parse.unquote(match.group(2))
+    noticed = dict(NOTICED_CODE.findall(files.get("THIRD-PARTY-NOTICES.txt", b"").decode()))
+    if components != noticed:
+        faults.append(f"{zip_name}: the components {components} are not the code that "
+                      f"THIRD-PARTY-NOTICES.txt names, {noticed}")
+    # Each executable and library contains the runtimes that the notices name.
+    contains = {item.get("ref"): item.get("dependsOn", []) for item in bill.get("dependencies", [])}
+    runtimes = {component["purl"] for component in bill.get("components", [])
+                if DEBIAN_PURL.fullmatch(component.get("purl", ""))
+                and DEBIAN_PURL.fullmatch(component["purl"]).group(1) in STATIC_RUNTIMES}
+    faults += [f"{zip_name}: {BILL_OF_MATERIALS} does not list the runtimes in {name}"
+               for name in sorted(files) if name.endswith((".exe", ".dll"))
+               and not runtimes <= set(contains.get(name, []))]
+    project = bill.get("metadata", {}).get("component", {})
+    hashes = {part.get("name"): [item.get("content") for item in part.get("hashes", [])
+                                 if item.get("alg") == "SHA-256"]
+              for part in project.get("components", [])}
+    shipped = {name: [hashlib.sha256(data).hexdigest()] for name, data in files.items()
+               if name not in (BILL_OF_MATERIALS, "SHA256SUMS")}
+    faults += [f"{zip_name}: {BILL_OF_MATERIALS} gives {name} the SHA-256 {hashes.get(name)}, "
+               f"not {shipped.get(name)}" for name in sorted(hashes.keys() | shipped.keys())
+               if hashes.get(name) != shipped.get(name)]
+    return faults
+
+
+def check_bill_of_materials(schema, *archives):
+    validator = schema_validator(schema)
+    return [fault for archive in archives for fault in bill_of_materials_faults(validator, archive)]
+
+
+def run_signing_step(command, **variables):
+    result = subprocess.run(command, capture_output=True, text=True, timeout=SIGNING_TIMEOUT_S,
+                            env=dict(os.environ, **variables))
+    if result.returncode != 0:
+        sys.exit(f"{' '.join(command)} failed:\n{result.stdout}{result.stderr}")
+
+
+def check_signed_packs(cpack, config, folder):
+    """A throwaway self-signed code-signing certificate; the build packed twice with it."""
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    key, certificate, pkcs12 = (os.path.join(folder, name) for name in
+                                ("key.pem", "certificate.pem", "certificate.p12"))
+    password = os.urandom(12).hex()
+    run_signing_step(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
+                      "-subj", "/CN=Console GPU helpers throwaway code signing", "-addext",
+                      "extendedKeyUsage=codeSigning", "-addext", "keyUsage=digitalSignature",
+                      "-keyout", key, "-out", certificate])
+    run_signing_step(["openssl", "pkcs12", "-export", "-inkey", key, "-in", certificate,
+                      "-out", pkcs12, "-passout", "env:CODE_SIGNING_PASSWORD"],
+                     CODE_SIGNING_PASSWORD=password)
+    packs = [os.path.join(folder, name) for name in ("first", "second")]
+    for pack in packs:
+        run_signing_step([cpack, "--config", config, "-B", pack], CODE_SIGNING_PKCS12=pkcs12,
+                         CODE_SIGNING_PASSWORD=password)
+    faults = []
+    for name in sorted(entry for entry in os.listdir(packs[0])
+                       if os.path.isfile(os.path.join(packs[0], entry))):
+        one, other = (os.path.join(pack, name) for pack in packs)
+        if not os.path.exists(other) or open(one, "rb").read() != open(other, "rb").read():
+            entries = differing_entries(one, other) if os.path.exists(other) else "missing"
+            faults.append(f"the second signed {name} differs from the first"
+                          + (f" ({entries})" if entries else ""))
+        else:
+            print(f"same bytes: {name}")
+    return faults
+
+
+def without_signature(name, data):
+    """The executable's bytes with its Authenticode signature removed by osslsigncode."""
+    with tempfile.TemporaryDirectory() as scratch:
+        signed, unsigned = os.path.join(scratch, name), os.path.join(scratch, "unsigned-" + name)
+        with open(signed, "wb") as handle:
+            handle.write(data)
+        run_signing_step(["osslsigncode", "remove-signature", "-in", signed, "-out", unsigned])
+        with open(unsigned, "rb") as handle:
+            return handle.read()
+
+
+def signature_faults(name, data, certificate):
+    with tempfile.TemporaryDirectory() as scratch:
+        path = os.path.join(scratch, name)
+        with open(path, "wb") as handle:
+            handle.write(data)
+        result = subprocess.run(["osslsigncode", "verify", "-CAfile", certificate, "-in", path],
+                                capture_output=True, text=True)
+    if result.returncode != 0 or "Message digest algorithm  : SHA256" not in result.stdout:
+        return [f"{name}: no valid SHA-256 signature by the certificate:\n{result.stdout}"
+                f"{result.stderr}"]
+    return []
+
+
+def certificate_table_size(data):
+    image = pefile.PE(data=data, fast_load=True)
+    return image.OPTIONAL_HEADER.DATA_DIRECTORY[
+        pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_SECURITY"]].Size
+
+
+def check_signed_zip(signed, unsigned, certificate, schema, version, *programs):
+    """Each program of the signed zip carries a SHA-256 signature that verifies against the
+    certificate, and is the unsigned zip's program (which carries none) once the signature is
+    removed; the zip's SHA256SUMS, its .sha256 and its bill of materials describe the signed
+    bytes; its version resources are intact."""
+    files, unsigned_files = zip_files(signed), zip_files(unsigned)
+    faults = []
+    for name in programs:
+        if certificate_table_size(unsigned_files[name]) != 0:
+            faults.append(f"{name}: signed in the zip made without a certificate")
+        faults += signature_faults(name, files[name], certificate)
+        if without_signature(name, files[name]) != unsigned_files[name]:
+            faults.append(f"{name}: without its signature, not the unsigned program")
+    faults += checksum_faults(files)
+    with open(signed + ".sha256", encoding="ascii") as handle:
+        if handle.read().split()[0] != hashlib.sha256(open(signed, "rb").read()).hexdigest():
+            faults.append(f"{os.path.basename(signed)}.sha256: wrong checksum of the zip")
+    faults += bill_of_materials_faults(schema_validator(schema), signed)
+    return faults + check_zip_version(signed, version, *programs)
+
+
+def check_signed_runs(signed, kit, manifest, source, winrun, wineprefix):
+    """The signed programs give the kit scenarios' goldens, and pidctl its usage golden."""
+    faults = check_kit_runs(signed, kit, manifest, source, winrun, wineprefix)
+    with tempfile.TemporaryDirectory() as scratch:
+        with zipfile.ZipFile(signed) as package:
+            package.extractall(scratch)
+        pidctl = os.path.join(scratch, top_folder(signed), "pidctl.exe")
+        faults += golden_run_faults(os.path.join(source, "pidctl/tests/wine/golden/usage"), [],
+                                    [pidctl], ["--wine", winrun, "--wineprefix", wineprefix])
+    return faults
+
+
 def run_quietly(command, cwd=None):
     result = subprocess.run(command, cwd=cwd, capture_output=True, text=True)
     if result.returncode != 0:
@@ -639,7 +852,9 @@ CHECKS = {"folder": check_folder, "zip-contents": check_zip_contents,
           "kit-host-runs": check_kit_host_runs,
           "zip-imports": check_zip_imports, "zip-hardening": check_zip_hardening,
           "zip-version": check_zip_version, "deb": check_deb, "lintian": check_lintian,
-          "rebuild": check_rebuild}
+          "rebuild": check_rebuild, "bill-of-materials": check_bill_of_materials,
+          "signed-packs": check_signed_packs, "signed-zip": check_signed_zip,
+          "signed-runs": check_signed_runs}
 
 
 def main():
