@@ -37,8 +37,8 @@ static class SampleHost {
 
   static int Main(string[] args) {
     int timeoutMs;
-    if (args.Length < 2 || !int.TryParse(args[0], NumberStyles.None, CultureInfo.InvariantCulture,
-                                         out timeoutMs)) {
+    if (args.Length < 2 ||
+        !int.TryParse(args[0], NumberStyles.None, CultureInfo.InvariantCulture, out timeoutMs)) {
       Console.Error.WriteLine(
           "usage: SampleHost <time-out in milliseconds> <program> [arguments...]");
       return 2;
@@ -48,8 +48,8 @@ static class SampleHost {
     try {
       Print(Run(args[1], programArguments, timeoutMs));
     } catch (Win32Exception error) {
-      Console.Error.WriteLine("SampleHost: Process.Start failed: {0} ({1})",
-                              error.NativeErrorCode, error.Message);
+      Console.Error.WriteLine("SampleHost: Process.Start failed: {0} ({1})", error.NativeErrorCode,
+                              error.Message);
       return 1;
     }
     return 0;
@@ -127,7 +127,8 @@ static class SampleHost {
   static string CommandLine(string[] arguments) {
     StringBuilder line = new StringBuilder();
     foreach (string argument in arguments) {
-      if (line.Length > 0) line.Append(' ');
+      if (line.Length > 0)
+        line.Append(' ');
       line.Append('"');
       int backslashes = 0;
       foreach (char character in argument) {
@@ -135,7 +136,8 @@ static class SampleHost {
           ++backslashes;
           continue;
         }
-        if (character == '"') backslashes = backslashes * 2 + 1;
+        if (character == '"')
+          backslashes = backslashes * 2 + 1;
         line.Append('\\', backslashes).Append(character);
         backslashes = 0;
       }
@@ -157,8 +159,8 @@ static class SampleHost {
 
   static void PrintStream(Stream stdout, string name, string text) {
     byte[] bytes = Utf8.GetBytes(text);
-    Write(stdout, string.Format(CultureInfo.InvariantCulture, "{0}: {1} bytes\n", name,
-                                bytes.Length));
+    Write(stdout,
+          string.Format(CultureInfo.InvariantCulture, "{0}: {1} bytes\n", name, bytes.Length));
     stdout.Write(bytes, 0, bytes.Length);
   }
 

@@ -16,8 +16,8 @@ using Args = std::vector<std::u16string>;
 // The platform calls of a run, one recorded line each.
 using Calls = std::vector<std::string>;
 
-// A recording console platform in place of the operating system. Every call is recorded as one line in the
-// platform's own terms, e.g. "AttachConsole(42)"; each operation succeeds unless a test
+// A recording console platform in place of the operating system. Every call is recorded as one line
+// in the platform's own terms, e.g. "AttachConsole(42)"; each operation succeeds unless a test
 // scripts it to fail. The thread's last-error code is modelled: a scripted failure may leave
 // a code, SetLastError replaces it, and anything else leaves it as it was. CoTaskMemAlloc
 // hands out blocks filled with 0xA5 bytes, as the real allocator may leave them, and a

@@ -1,5 +1,5 @@
-// The simulated libraries' scenario tests: scenario texts that must be refused, and what reading one
-// reports.
+// The simulated libraries' scenario tests: scenario texts that must be refused, and what reading
+// one reports.
 #pragma once
 
 #include <string>

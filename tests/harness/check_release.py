@@ -10,12 +10,14 @@ second build gives the same bytes. Each check prints every fault it finds and fa
                                                   name every statically linked runtime
     check_release.py changed-copies ZIP VERSION   a copy of the zip with any one file changed
                                                   by one byte fails zip-contents, which names
-                                                  that file
+                                                  that file alone; every file is tried
     check_release.py kit-contents ZIP VERSION MANIFEST
                                                   the same of the test kit, whose
                                                   scenarios MANIFEST (kit/kit.json) lists;
                                                   its README runs each scenario with the
-                                                  manifest's program and arguments
+                                                  manifest's program and arguments, and
+                                                  kit_check.json gives each the manifest's
+                                                  time-out
     check_release.py kit-runs ZIP KIT MANIFEST SOURCE WINRUN WINEPREFIX
                                                   under Wine, the unpacked product programs
                                                   beside the unpacked kit's libraries give for
@@ -24,14 +26,20 @@ second build gives the same bytes. Each check prints every fault it finds and fa
                                                   scenario variable end with 86; unpacked in a
                                                   folder whose name holds Cyrillic, CJK and
                                                   accented letters and a space
-    check_release.py kit-host-runs ZIP KIT MANIFEST SOURCE WINEPREFIX
+    check_release.py kit-host-runs ZIP KIT MANIFEST SOURCE WINEPREFIX LATE_HOST
                                                   the same set-up, in a prefix whose debugger
                                                   is off: the kit's self-check passes every
                                                   scenario and leaves no process running; the
                                                   sample host passes an argument that ends in
-                                                  a backslash unchanged; the self-check of a
-                                                  kit copy with one expected file changed by
-                                                  one byte fails that scenario alone
+                                                  a backslash unchanged; a self-check that
+                                                  ends with 1 fails even when its lines say
+                                                  passed; the self-check of each kit copy with
+                                                  one difference (an expected byte changed,
+                                                  letters in a {{LINE}} place, a crash's
+                                                  expected standard error not empty, the
+                                                  sample host replaced by LATE_HOST, which
+                                                  ends a hung run 3 s late) fails that
+                                                  scenario alone
     check_release.py zip-imports ZIP              each executable imports only system DLLs
     check_release.py zip-hardening ZIP            ASLR, high-entropy ASLR, DEP, relocations;
                                                   stripped: no symbol table, no debug section
@@ -217,9 +225,23 @@ def notices_faults(files):
 
 def check_changed_copies(archive, version, *programs):
     """The zip check itself: a copy of the zip with one file changed by one byte must fail it,
-    naming that file, for each file that SHA256SUMS lists; the faults of the zip itself are
-    zip-contents' to report."""
-    faults, own = [], check_zip_contents(archive, version, *programs)
+    naming that file and nothing else, for each file that SHA256SUMS lists, and each such file
+    must have been tried; the faults of the zip itself are zip-contents' to report."""
+    listed = [name for name in zip_files(archive) if name != "SHA256SUMS"]
+    reports = dict(changed_copy_reports(archive, version, *programs))
+    faults = [f"{name} changed by one byte: never tried" for name in listed
+              if name not in reports]
+    faults += [f"{name} changed by one byte: the zip check reports {found}"
+               for name, found in reports.items()
+               if found != [f"SHA256SUMS: wrong checksum of {name}"]]
+    return faults
+
+
+def changed_copy_reports(archive, version, *programs):
+    """For each file of the zip but SHA256SUMS, its name and the faults that the zip check
+    reports of a copy of the zip with that file changed by one byte, beyond those of the zip
+    itself."""
+    own = check_zip_contents(archive, version, *programs)
     with zipfile.ZipFile(archive) as package:
         entries = [(info, package.read(info)) for info in package.infolist()]
     top = top_folder(archive)
@@ -235,10 +257,8 @@ def check_changed_copies(archive, version, *programs):
                                      if info is changed else data)
             found = [fault for fault in check_zip_contents(copy, version, *programs)
                      if fault not in own]
-            if found != [f"SHA256SUMS: wrong checksum of {name}"]:
-                faults.append(f"{name} changed by one byte: the zip check reports {found}")
             print(f"{name} changed: {found}")
-    return faults
+            yield name, found
 
 
 def kit_libraries(manifest):
@@ -257,7 +277,8 @@ def check_kit_contents(archive, version, manifest):
     files = zip_files(archive)
     return (contents_faults(archive, f"console-gpu-helpers-{version}-simulated-win64.zip",
                             expected)
-            + notices_faults(files) + scenario_row_faults(files, manifest))
+            + notices_faults(files) + scenario_row_faults(files, manifest)
+            + check_list_faults(files, manifest))
 
 
 def scenario_row_faults(files, manifest):
@@ -273,6 +294,24 @@ def scenario_row_faults(files, manifest):
             if rows.get(name) != command:
                 faults.append(f"README.md: the row of {name} runs {rows.get(name)!r}, "
                               f"not {command!r}")
+    return faults
+
+
+def check_list_faults(files, manifest):
+    """The self-check's list (kit_check.json) gives each scenario the time-out that the
+    manifest's "timeouts_ms" gives a scenario that ends, or one that hangs."""
+    listed = {(item["folder"], item["name"]): item.get("timeout_ms") for item in
+              json.loads(files.get("kit_check.json", b'{"scenarios": []}'))["scenarios"]}
+    with open(manifest, encoding="utf-8") as handle:
+        timeouts_ms = json.load(handle)["timeouts_ms"]
+    faults = []
+    for library in kit_libraries(manifest):
+        for scenario in library["scenarios"]:
+            key = (library["folder"], scenario["name"])
+            expected = timeouts_ms["hangs" if hangs(scenario) else "ends"]
+            if listed.get(key) != expected:
+                faults.append(f"kit_check.json: the time-out of {'/'.join(key)} is "
+                              f"{listed.get(key)}, not {expected} ms")
     return faults
 
 
@@ -440,12 +479,14 @@ def host_status(golden_status):
     return 128 + int(number) if kind == "signal" else int(kind)
 
 
-def self_check_faults(name, kit_folder, wineprefix, closing_line, succeeds):
-    """Runs the kit's self-check under Wine, its lines shown as they are; a fault when its
-    closing line is not the expected one or its status does not say the same."""
+def self_check_faults(name, kit_folder, wineprefix, closing_line, succeeds, failing=None,
+                      command=None):
+    """Runs the kit's self-check under Wine (or command, a stand-in for it), its lines shown as
+    they are; a fault when its closing line is not the expected one, its status does not say
+    the same, or, given failing, its one failed line does not start with that."""
+    command = command or ["wine", os.path.join(kit_folder, "kit_check.exe")]
     try:
-        result = subprocess.run(["wine", os.path.join(kit_folder, "kit_check.exe")],
-                                stdin=subprocess.DEVNULL, capture_output=True,
+        result = subprocess.run(command, stdin=subprocess.DEVNULL, capture_output=True,
                                 env=wine_environment(wineprefix), timeout=SELF_CHECK_TIMEOUT_S)
     except subprocess.TimeoutExpired:
         return [f"{name}: the self-check did not end within {SELF_CHECK_TIMEOUT_S} s"]
@@ -456,6 +497,9 @@ def self_check_faults(name, kit_folder, wineprefix, closing_line, succeeds):
         faults.append(f"{name}: the self-check closed with {lines[-1:]}, not {closing_line!r}")
     if (result.returncode == 0) != succeeds:
         faults.append(f"{name}: the self-check ended with status {result.returncode}")
+    failed = [line for line in lines if ": FAILED" in line]
+    if failing is not None and (len(failed) != 1 or not failed[0].startswith(failing)):
+        faults.append(f"{name}: the self-check failed {failed}, not one line {failing!r}")
     return faults
 
 
@@ -482,26 +526,97 @@ def trailing_backslash_faults(kit_folder, manifest, source, wineprefix):
     return ending_run_faults(name, printout, os.path.join(source, "radprobe/tests/golden/page_size"))
 
 
-def changed_expectation_faults(kit_folder, manifest, wineprefix):
-    """A copy of the kit whose first expected standard output that holds anything differs by
-    one byte: its self-check fails that scenario and no other."""
-    copy = kit_folder.rstrip("/") + " copy"
-    shutil.copytree(kit_folder, copy)
+def kit_copy_faults(kit_folder, manifest, wineprefix, late_host):
+    """Copies of the kit, each with one difference that the self-check must report: the
+    self-check of each fails the scenario that the difference touches and no other, and ends
+    with a non-zero status."""
     scenarios = [(library, scenario) for library in kit_libraries(manifest)
                  for scenario in library["scenarios"]]
+    differences = (("one expected byte changed", one_byte_changed),
+                   ("letters in a {{LINE}} place", letters_in_a_line_place),
+                   ("a crash's expected standard error not empty", crash_error_not_empty),
+                   ("a host that ends a hung run 3 s late",
+                    lambda copy, scenarios: late_sample_host(copy, scenarios, late_host)))
+    faults = []
+    for index, (name, make_difference) in enumerate(differences):
+        copy = f"{kit_folder.rstrip('/')} copy {index}"
+        shutil.copytree(kit_folder, copy)
+        library, scenario = make_difference(copy, scenarios)
+        faults += self_check_faults(f"kit copy with {name}", copy, wineprefix,
+                                    f"{len(scenarios) - 1} passed, 1 failed", False,
+                                    failing=f"{library['program']} {scenario['name']}: FAILED")
+    return faults
+
+
+def expected_file(copy, library, scenario, suffix):
+    return os.path.join(copy, "expected", library["folder"], f"{scenario['name']}.{suffix}")
+
+
+def one_byte_changed(copy, scenarios):
+    """The first expected standard output that holds anything differs in its first byte."""
     for library, scenario in scenarios:
-        path = os.path.join(copy, "expected", library["folder"], scenario["name"] + ".stdout")
+        path = expected_file(copy, library, scenario, "stdout")
         if not hangs(scenario) and os.path.getsize(path) > 0:
             with open(path, "r+b") as handle:
                 first = handle.read(1)
                 handle.seek(0)
                 handle.write(bytes([first[0] ^ 1]))
-            break
-    return self_check_faults("kit copy with one byte changed", copy, wineprefix,
-                             f"{len(scenarios) - 1} passed, 1 failed", False)
+            return library, scenario
+    raise ValueError("no kit scenario has an expected standard output")
 
 
-def check_kit_host_runs(product, kit, manifest, source, wineprefix):
+def letters_in_a_line_place(copy, scenarios):
+    """The first expected standard output that holds letters has {{LINE}} in place of its
+    first word: a {{LINE}} that the self-check lets match letters passes it."""
+    for library, scenario in scenarios:
+        path = expected_file(copy, library, scenario, "stdout")
+        if hangs(scenario):
+            continue
+        with open(path, "rb") as handle:
+            expected = handle.read()
+        if re.search(rb"[A-Za-z]", expected):
+            with open(path, "wb") as handle:
+                handle.write(re.sub(rb"[A-Za-z]+", b"{{LINE}}", expected, count=1))
+            return library, scenario
+    raise ValueError("no kit scenario has letters in its expected standard output")
+
+
+def crash_error_not_empty(copy, scenarios):
+    """The first crash scenario expects a line on standard error, where a crash leaves none."""
+    for library, scenario in scenarios:
+        if scenario.get("crashes", False):
+            with open(expected_file(copy, library, scenario, "stderr"), "wb") as handle:
+                handle.write(b"Unhandled exception: page fault on write access\r\n")
+            return library, scenario
+    raise ValueError("no kit scenario crashes")
+
+
+def late_sample_host(copy, scenarios, late_host):
+    """The sample host is a stand-in that runs it and ends the first hung run 3 s late."""
+    os.replace(os.path.join(copy, "sample_host.exe"), os.path.join(copy, "sample_host_on_time.exe"))
+    shutil.copy(late_host, os.path.join(copy, "sample_host.exe"))
+    return next((library, scenario) for library, scenario in scenarios if hangs(scenario))
+
+
+def status_rule_faults(kit_folder, manifest, wineprefix):
+    """The self-check's status counts even when its lines are all there: a stand-in that
+    prints the lines of a self-check that passed every scenario and ends with 1 fails the
+    rule."""
+    count = sum(len(library["scenarios"]) for library in kit_libraries(manifest))
+    closing_line = f"{count} passed, 0 failed"
+    lines = [f"{library['program']} {scenario['name']}: passed"
+             for library in kit_libraries(manifest) for scenario in library["scenarios"]]
+    stand_in = [sys.executable, "-c", "import sys; print(sys.argv[1]); sys.exit(1)",
+                "\n".join(lines + [closing_line])]
+    name = "self-check stand-in that ends with 1"
+    found = self_check_faults(name, kit_folder, wineprefix, closing_line, True, command=stand_in)
+    if found != [f"{name}: the self-check ended with status 1"]:
+        return [f"the verdict on a self-check that passes every scenario and ends with 1 is "
+                f"{found}"]
+    return []
+
+
+def check_kit_host_runs(product, kit, manifest, source, wineprefix, late_host):
     faults = []
     with tempfile.TemporaryDirectory(prefix="kit-host-runs-") as scratch:
         kit_folder = unpack_kit(scratch, product, kit, manifest)
@@ -512,7 +627,8 @@ def check_kit_host_runs(product, kit, manifest, source, wineprefix):
         # unpacked kit may still run (Wine runs each Windows process as a Linux one).
         faults += leftover_faults("kit", os.path.basename(scratch))
         faults += trailing_backslash_faults(kit_folder, manifest, source, wineprefix)
-        faults += changed_expectation_faults(kit_folder, manifest, wineprefix)
+        faults += status_rule_faults(kit_folder, manifest, wineprefix)
+        faults += kit_copy_faults(kit_folder, manifest, wineprefix, late_host)
     return faults
 
 

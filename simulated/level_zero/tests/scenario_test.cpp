@@ -1,6 +1,7 @@
 // Scenario files: every malformed one is refused with the place of the fault, and the forms
 // that exist for odd values (raw name bytes, non-finite numbers, scripted counts and faults on
-// the N-th call) arrive in the simulated machine as written; a scripted delay holds its call.
+// the N-th call) arrive in the simulated machine as written; a scripted delay holds its call,
+// and a scripted crash ends the process at its call and no other.
 #include "simulated/level_zero/scenario.h"
 
 #include <gtest/gtest.h>
@@ -149,6 +150,30 @@ TEST(Behaviour, GivenADelayOnTheSecondCall_WhenCalledThreeTimes_ThenOnlyTheSecon
   EXPECT_LT(durations[2], std::chrono::milliseconds(300));
   EXPECT_EQ(failed, (std::vector<bool>{false, true, false}));  // delayed, then failed
 }
+
+// A scripted crash of zeDriverGet and the call that must meet it: the calls before it return.
+struct CrashCase {
+  const char* name;
+  const char* crash;
+  int crashingCall;
+};
+
+class ScriptedCrashDeathTest : public ::testing::TestWithParam<CrashCase> {};
+
+TEST_P(ScriptedCrashDeathTest,
+       GivenAScriptedCrash_WhenCalling_ThenTheCallsBeforeItReturnAndItsCallEndsTheProcess) {
+  Scenario scenario =
+      readScenario(std::string(R"({"crash": {"zeDriverGet": )") + GetParam().crash + "}}");
+  for (int call = 1; call < GetParam().crashingCall; ++call) {
+    EXPECT_FALSE(scenario.behaviour.scriptedResult(EntryPoint::zeDriverGet));
+  }
+  EXPECT_DEATH(scenario.behaviour.scriptedResult(EntryPoint::zeDriverGet), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryCrashForm, ScriptedCrashDeathTest,
+                         ::testing::Values(CrashCase{"EveryCall", "true", 1},
+                                           CrashCase{"SecondCall", R"({"call": 2})", 2}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Behaviour, GivenScriptedCounts_WhenResolving_ThenReportedIsFreeAndFilledNeverExceedsTheList) {
   const Scenario scenario = readScenario(oneDevice(
