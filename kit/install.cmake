@@ -1,7 +1,7 @@
 # The test kit's install rules, included by packaging/CMakeLists.txt in the Windows build,
 # where CPack makes the kit's zip (component "kit"): the two simulated libraries, the sample
-# hosts, the self-check, the scenarios of kit.json with the expected results of each, the
-# scenario schemas, the kit's README and its notices.
+# hosts, the self-check and the console target of its pidctl cases, the scenarios of kit.json
+# with the expected results of each, the scenario schemas, the kit's README and its notices.
 
 # The kit's README, scenarios, expected results and the self-check's list of scenarios,
 # from this folder's README and kit.json, the simulated libraries' READMEs and scenario files
@@ -21,7 +21,8 @@ add_custom_command(OUTPUT ${KIT_FILES}.stamp
 add_custom_target(kit_files ALL DEPENDS ${KIT_FILES}.stamp)
 write_notices(${PACKAGE_FILES}/kit/THIRD-PARTY-NOTICES.txt
   "Third-party code in the test kit of ${PRODUCT_NAME} ${PROJECT_VERSION}\n\n\
-The two libraries, the sample host and the self-check contain code of the libraries below. \
+The two libraries, the sample host, the self-check and the console target contain code of the \
+libraries below. \
 The licence of each follows as the \
 copyright file of the Debian package that the build took it from gives it.\n"
   "nlohmann-json3-dev|JSON for Modern C++ (nlohmann/json), header-only: compiled into both \
@@ -32,9 +33,13 @@ install(DIRECTORY ${KIT_FILES}/ DESTINATION ${KIT_PACKAGE_FOLDER} COMPONENT kit)
 install(PROGRAMS $<TARGET_FILE:simulated_level_zero_loader>
                  $<TARGET_FILE:simulated_display_library>
                  $<TARGET_FILE:sample_host> $<TARGET_FILE:kit_check>
+                 $<TARGET_FILE:console_target>
         DESTINATION ${KIT_PACKAGE_FOLDER} COMPONENT kit)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/sample_host.cpp
               ${CMAKE_CURRENT_LIST_DIR}/kit_check.cpp
+              ${CMAKE_CURRENT_LIST_DIR}/kit_check.h
+              ${CMAKE_CURRENT_LIST_DIR}/pidctl_cases.cpp
+              ${CMAKE_CURRENT_LIST_DIR}/console_target.cpp
               ${CMAKE_CURRENT_LIST_DIR}/SampleHost.cs
               ${CMAKE_SOURCE_DIR}/LICENSE ${PACKAGE_FILES}/kit/THIRD-PARTY-NOTICES.txt
         DESTINATION ${KIT_PACKAGE_FOLDER} COMPONENT kit)
