@@ -26,8 +26,11 @@ second build gives the same bytes. Each check prints every fault it finds and fa
                                                   accented letters and a space
     check_release.py kit-host-runs ZIP KIT MANIFEST SOURCE WINEPREFIX
                                                   the same set-up, in a prefix whose debugger
-                                                  is off: the kit's self-check passes every
-                                                  scenario and leaves no process running; the
+                                                  is off and whose session has an X server
+                                                  (wine-session.sh start-without-debugger):
+                                                  the kit's self-check passes every scenario
+                                                  and every pidctl case and leaves no process
+                                                  running; the
                                                   sample host passes an argument that ends in
                                                   a backslash unchanged; the self-check of a
                                                   kit copy with one expected file changed by
@@ -79,8 +82,9 @@ HARDENING = {"DYNAMIC_BASE": 0x40, "HIGH_ENTROPY_VA": 0x20, "NX_COMPAT": 0x100}
 KIT_FILES = ("schemas/level-zero-scenario.schema.json",
              "schemas/display-library-scenario.schema.json",
              "sample_host.cpp", "sample_host.exe", "SampleHost.cs", "kit_check.cpp",
-             "kit_check.exe", "kit_check.json", "README.md", "LICENSE", "THIRD-PARTY-NOTICES.txt",
-             "SHA256SUMS")
+             "kit_check.h", "pidctl_cases.cpp", "kit_check.exe", "kit_check.json",
+             "console_target.cpp", "console_target.exe", "README.md", "LICENSE",
+             "THIRD-PARTY-NOTICES.txt", "SHA256SUMS")
 UNICODE_FOLDER = "Приложение 测试 Café"
 # How long the self-check may take in all, whatever it meets: its runs end by themselves or by
 # their time-outs, which are far shorter.
@@ -259,9 +263,9 @@ def golden_run_faults(expect, environment, command, wine):
             f"{result.stderr}"]
 
 
-def unpack_kit(temporary, product, kit, manifest):
-    """Unpacks both zips into a folder of temporary and copies each kit library's program from
-    the product beside the kit's libraries; returns the kit's folder."""
+def unpack_kit(temporary, product, kit):
+    """Unpacks both zips into a folder of temporary and copies the product's programs beside
+    the kit's libraries, as the README's "On real Windows" does; returns the kit's folder."""
     # Host authors unpack the kit under user folders in any language: the simulated libraries must read
     # a scenario path that holds characters outside every ANSI code page.
     scratch = os.path.join(temporary, UNICODE_FOLDER)
@@ -269,8 +273,10 @@ def unpack_kit(temporary, product, kit, manifest):
         with zipfile.ZipFile(archive) as package:
             package.extractall(scratch)
     kit_folder = os.path.join(scratch, top_folder(kit))
-    for library in kit_libraries(manifest):
-        shutil.copy(os.path.join(scratch, top_folder(product), library["program"]), kit_folder)
+    product_folder = os.path.join(scratch, top_folder(product))
+    for name in os.listdir(product_folder):
+        if name.endswith(".exe"):
+            shutil.copy(os.path.join(product_folder, name), kit_folder)
     return kit_folder
 
 
@@ -294,7 +300,7 @@ def check_kit_runs(product, kit, manifest, source, winrun, wineprefix):
     wine = ["--wine", winrun, "--wineprefix", wineprefix]
     faults = []
     with tempfile.TemporaryDirectory() as temporary:
-        kit_folder = unpack_kit(temporary, product, kit, manifest)
+        kit_folder = unpack_kit(temporary, product, kit)
         for library, scenario, path, golden in kit_scenarios(kit_folder, manifest, source):
             # A crash runs only in a prefix whose debugger is off: the self-check runs those
             # scenarios (kit-host-runs).
@@ -413,22 +419,42 @@ def host_status(golden_status):
 
 
 def self_check_faults(name, kit_folder, wineprefix, closing_line, succeeds):
-    """Runs the kit's self-check under Wine, its lines shown as they are; a fault when its
-    closing line is not the expected one or its status does not say the same."""
+    """Runs the kit's self-check under Wine with the session's X display, its lines shown as
+    they are with its run time; a fault when its closing line is not the expected one or its
+    status does not say the same."""
+    start = time.monotonic()
     try:
         result = subprocess.run(["wine", os.path.join(kit_folder, "kit_check.exe")],
                                 stdin=subprocess.DEVNULL, capture_output=True,
-                                env=wine_environment(wineprefix), timeout=SELF_CHECK_TIMEOUT_S)
+                                env=wine_environment(wineprefix, DISPLAY=x_display(wineprefix)),
+                                timeout=SELF_CHECK_TIMEOUT_S)
     except subprocess.TimeoutExpired:
         return [f"{name}: the self-check did not end within {SELF_CHECK_TIMEOUT_S} s"]
     lines = result.stdout.decode("utf-8", "replace").splitlines()
-    print(f"{name}:", *lines, result.stderr.decode("utf-8", "replace"), sep="\n")
+    print(f"{name} ({time.monotonic() - start:.1f} s):", *lines,
+          result.stderr.decode("utf-8", "replace"), sep="\n")
     faults = []
     if lines[-1:] != [closing_line]:
         faults.append(f"{name}: the self-check closed with {lines[-1:]}, not {closing_line!r}")
     if (result.returncode == 0) != succeeds:
         faults.append(f"{name}: the self-check ended with status {result.returncode}")
     return faults
+
+
+def x_display(wineprefix):
+    """The X display of the prefix's session (wine-session.sh start-without-debugger): Wine
+    gives pidctl's console targets a window only with a display, and only with the one that
+    the session's desktop took when it started."""
+    with open(os.path.join(wineprefix, "x-display"), encoding="ascii") as handle:
+        return handle.read().strip()
+
+
+def self_check_count(manifest):
+    """How many lines the self-check counts: one per kit scenario and one per pidctl case."""
+    with open(manifest, encoding="utf-8") as handle:
+        listed = json.load(handle)
+    return (sum(len(library["scenarios"]) for library in listed["libraries"])
+            + len(listed["pidctl_cases"]))
 
 
 def decoded_as_text(data):
@@ -470,16 +496,15 @@ def changed_expectation_faults(kit_folder, manifest, wineprefix):
                 handle.write(bytes([first[0] ^ 1]))
             break
     return self_check_faults("kit copy with one byte changed", copy, wineprefix,
-                             f"{len(scenarios) - 1} passed, 1 failed", False)
+                             f"{self_check_count(manifest) - 1} passed, 1 failed", False)
 
 
 def check_kit_host_runs(product, kit, manifest, source, wineprefix):
     faults = []
     with tempfile.TemporaryDirectory(prefix="kit-host-runs-") as scratch:
-        kit_folder = unpack_kit(scratch, product, kit, manifest)
-        count = sum(len(library["scenarios"]) for library in kit_libraries(manifest))
-        faults += self_check_faults("kit", kit_folder, wineprefix, f"{count} passed, 0 failed",
-                                    True)
+        kit_folder = unpack_kit(scratch, product, kit)
+        faults += self_check_faults("kit", kit_folder, wineprefix,
+                                    f"{self_check_count(manifest)} passed, 0 failed", True)
         # The time-outs ended the hung runs through the sample host's job: nothing of the
         # unpacked kit may still run (Wine runs each Windows process as a Linux one).
         faults += leftover_faults("kit", os.path.basename(scratch))
