@@ -125,8 +125,8 @@ std::string summaryOf(const Outcome& outcome);
 std::optional<Target> startTarget(Context& context, std::string_view name, bool withConsole,
                                   Outcome& outcome);
 Handle killOnCloseJob();
-bool waitForFile(const fs::path& path);
-std::map<std::string, std::string> keyValues(const fs::path& path);
+std::optional<std::string> waitForFile(const fs::path& path);
+std::map<std::string, std::string> keyValues(const std::string& text);
 std::optional<Printout> runPidctl(Context& context, const std::vector<std::wstring>& arguments,
                                   Outcome& outcome);
 bool expectStatus(const std::optional<Printout>& printout, unsigned long status,
@@ -484,15 +484,18 @@ std::optional<Target> startTarget(Context& context, std::string_view name, bool 
   ResumeThread(started.hThread);
   CloseHandle(started.hThread);
   CloseHandle(started.hProcess);
-  if (!waitForFile(target.folder / L"pid")) {
+  const std::optional<std::string> pid = waitForFile(target.folder / L"pid");
+  const std::optional<std::string> console =
+      pid ? waitForFile(target.folder / L"console") : std::nullopt;
+  if (!console) {
     outcome.faults.push_back("console_target.exe did not start");
     return std::nullopt;
   }
-  const std::map<std::string, std::string> console = keyValues(target.folder / L"console");
-  target.pid = std::stoul(fileBytes(target.folder / L"pid"));
-  target.window = reinterpret_cast<HWND>(std::stoull(console.at("window"), nullptr, 16));
-  target.windowClass = console.at("window_class");
-  target.inputMode = std::stoul(console.at("input_mode"), nullptr, 16);
+  const std::map<std::string, std::string> values = keyValues(*console);
+  target.pid = std::stoul(*pid);
+  target.window = reinterpret_cast<HWND>(std::stoull(values.at("window"), nullptr, 16));
+  target.windowClass = values.at("window_class");
+  target.inputMode = std::stoul(values.at("input_mode"), nullptr, 16);
   if (withConsole && target.window == nullptr) {
     outcome.faults.push_back(
         "the target's console has no window" +
@@ -518,20 +521,24 @@ Handle killOnCloseJob() {
   return job;
 }
 
-// Waits until the file exists; the target writes each file whole under its final name.
-bool waitForFile(const fs::path& path) {
+// The file's bytes once the target has written it (under its final name, whole); nothing when
+// it has not within the wait. Under Wine a file that has just been renamed into place may
+// refuse to open for a moment, so a failed open counts as not there yet.
+std::optional<std::string> waitForFile(const fs::path& path) {
   const Clock::time_point deadline = Clock::now() + kTargetWait;
-  while (!fs::exists(path)) {
-    if (Clock::now() > deadline) return false;
+  for (;;) {
+    try {
+      if (fs::exists(path)) return fileBytes(path);
+    } catch (const std::exception&) {
+    }
+    if (Clock::now() > deadline) return std::nullopt;
     std::this_thread::sleep_for(kPoll);
   }
-  return true;
 }
 
 // The "key=value" lines of a file the target wrote.
-std::map<std::string, std::string> keyValues(const fs::path& path) {
+std::map<std::string, std::string> keyValues(const std::string& text) {
   std::map<std::string, std::string> values;
-  const std::string text = fileBytes(path);
   for (std::size_t start = 0; start < text.size();) {
     std::size_t end = text.find('\n', start);
     if (end == std::string::npos) end = text.size();
@@ -579,8 +586,8 @@ std::map<std::string, std::string> endTarget(Target& target, Outcome& outcome) {
   std::map<std::string, std::string> report;
   const fs::path release = target.folder / L"release";
   CloseHandle(CreateFileW(release.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-  if (waitForFile(target.folder / L"report")) {
-    report = keyValues(target.folder / L"report");
+  if (const std::optional<std::string> text = waitForFile(target.folder / L"report")) {
+    report = keyValues(*text);
   } else {
     outcome.faults.push_back("console_target.exe wrote no report");
   }
