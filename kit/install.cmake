@@ -1,7 +1,8 @@
 # The test kit's install rules, included by packaging/CMakeLists.txt in the Windows build,
 # where CPack makes the kit's zip (component "kit"): the two simulated libraries, the sample
-# hosts, the self-check, the scenarios of kit.json with the expected results of each, the
-# scenario schemas, the kit's README, its notices and its bill of materials.
+# hosts, the self-check and the console target of its pidctl cases, the scenarios of kit.json
+# with the expected results of each, the scenario schemas, the kit's README, its notices and
+# its bill of materials.
 
 # The kit's README, scenarios, expected results and the self-check's list of scenarios,
 # from this folder's README and kit.json, the simulated libraries' READMEs and scenario files
@@ -20,15 +21,17 @@ add_custom_command(OUTPUT ${KIT_FILES}.stamp
   COMMENT "Writing the kit's README and scenarios")
 add_custom_target(kit_files ALL DEPENDS ${KIT_FILES}.stamp)
 # The kit's libraries and programs, built by these targets.
-set(KIT_BINARIES simulated_level_zero_loader simulated_display_library sample_host kit_check)
+set(KIT_BINARIES simulated_level_zero_loader simulated_display_library sample_host kit_check
+    console_target)
 list(TRANSFORM KIT_BINARIES REPLACE "(.+)" "$<TARGET_FILE_NAME:\\1>"
                OUTPUT_VARIABLE kit_binary_names)
 list(JOIN kit_binary_names "," kit_binary_list)
-mingw_runtime_notices(kit_runtime_notices "both libraries, sample_host.exe and kit_check.exe"
-                      "${kit_binary_list}")
+mingw_runtime_notices(kit_runtime_notices
+  "both libraries, sample_host.exe, kit_check.exe and console_target.exe" "${kit_binary_list}")
 write_notices(${PACKAGE_FILES}/kit/THIRD-PARTY-NOTICES.txt
   "Third-party code in the test kit of ${PRODUCT_NAME} ${PROJECT_VERSION}\n\n\
-The two libraries, the sample host and the self-check contain code of the libraries below. \
+The two libraries, the sample host, the self-check and the console target contain code of the \
+libraries below. \
 The licence of each follows as the \
 copyright file of the Debian package that the build took it from gives it.\n"
   BILL_OF_MATERIALS ${PACKAGE_FILES}/kit/${BILL_OF_MATERIALS} FOR ${PROJECT_NAME}-simulated
@@ -42,6 +45,9 @@ list(TRANSFORM KIT_BINARIES REPLACE "(.+)" "$<TARGET_FILE:\\1>" OUTPUT_VARIABLE 
 install(PROGRAMS ${kit_binary_files} DESTINATION ${KIT_PACKAGE_FOLDER} COMPONENT kit)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/sample_host.cpp
               ${CMAKE_CURRENT_LIST_DIR}/kit_check.cpp
+              ${CMAKE_CURRENT_LIST_DIR}/kit_check.h
+              ${CMAKE_CURRENT_LIST_DIR}/pidctl_cases.cpp
+              ${CMAKE_CURRENT_LIST_DIR}/console_target.cpp
               ${CMAKE_CURRENT_LIST_DIR}/SampleHost.cs
               ${CMAKE_SOURCE_DIR}/LICENSE ${PACKAGE_FILES}/kit/THIRD-PARTY-NOTICES.txt
               ${PACKAGE_FILES}/kit/${BILL_OF_MATERIALS}

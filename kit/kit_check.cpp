@@ -1,9 +1,9 @@
 // kit_check: the self-check of the test kit. Run it on Windows in the unpacked
-// kit's folder, with zeprobe.exe and radprobe.exe of the product copied beside it:
+// kit's folder, with zeprobe.exe, radprobe.exe and pidctl.exe of the product copied beside it:
 //
 //   kit_check.exe
 //
-// It runs every scenario that kit_check.json lists through the kit's sample host
+// First it runs every scenario that kit_check.json lists through the kit's sample host
 // (sample_host.exe: no console window, no standard input, both streams read at once, a
 // time-out that ends the program and all it started through a job object), with the
 // scenario's variable set to the full path of its file, and compares each run with the
@@ -15,30 +15,27 @@
 //     exception code 0xC0000005, so a crash dialog that holds the program fails the check at
 //     the time-out, and its standard error is empty;
 //   - a scenario that hangs: ended by its time-out, no more than a second late.
-// It prints one line per scenario, then "N passed, M failed", and ends with 0 only when none
-// failed: 1 when one did, 2 on a wrong command line or a list of scenarios it cannot read.
+// Then it runs the pidctl cases that kit_check.json lists (pidctl_cases.cpp): each acts on
+// the console of console_target.exe and checks the effect through Windows itself.
+// It prints one line per scenario and per case, then "N passed, M failed", and ends with 0
+// only when none failed: 1 when one did, 2 on a wrong command line or a list it cannot read.
 //
-// Built with MinGW-w64: x86_64-w64-mingw32-g++-posix -municode -static kit_check.cpp
-// with nlohmann/json (header-only) on the include path: it reads kit_check.json.
-#include <windows.h>
+// Built with MinGW-w64, with nlohmann/json (header-only) on the include path (it reads
+// kit_check.json):
+//   x86_64-w64-mingw32-g++-posix -std=c++20 -municode -static kit_check.cpp pidctl_cases.cpp
+//       -lshell32 -lole32
+#include "kit_check.h"
 
-#include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
-#include <optional>
 #include <sstream>
 #include <stdexcept>
-#include <string>
 #include <string_view>
 #include <utility>
-#include <vector>
 
+namespace kit_check {
 namespace {
-
-namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 
 // How late the sample host may end a hung run past its time-out.
 constexpr auto kLatenessAllowed = std::chrono::seconds(1);
@@ -57,20 +54,10 @@ struct Scenario {
   unsigned long timeoutMs;
 };
 
-// What the sample host printed: the program's status, whether the time-out ended it, and
-// its two streams.
-struct Printout {
-  unsigned long status;
-  bool timedOut;
-  std::string output;
-  std::string errors;
-};
-
-// One run of the sample host: its status, what it printed, and how long it took.
-struct HostRun {
-  DWORD hostStatus = 0;
-  std::string printed;
-  Clock::duration took{};
+// What kit_check.json lists: the scenarios, then pidctl's cases.
+struct CheckList {
+  std::vector<Scenario> scenarios;
+  std::vector<PidctlCase> pidctlCases;
 };
 
 struct Verdict {
@@ -78,66 +65,57 @@ struct Verdict {
   std::string summary;  // the status, or how the time-out ended the run
 };
 
+}  // namespace
+
 fs::path kitFolder();
-std::vector<Scenario> readScenarios(const fs::path& kit);
-std::string fileBytes(const fs::path& path);
-std::string utf8(const std::wstring& text);
-std::optional<HostRun> runSampleHost(const fs::path& kit, const Scenario& scenario);
+CheckList readCheckList(const fs::path& kit);
+std::optional<HostRun> runScenario(const fs::path& kit, const Scenario& scenario);
 void setScenarioVariable(const fs::path& kit, const Scenario& scenario);
-std::wstring wide(const std::string& bytes);
-std::wstring commandLine(const std::vector<std::wstring>& arguments);
 Verdict judge(const fs::path& kit, const Scenario& scenario, const HostRun& run);
-std::optional<Printout> readPrintout(const std::string& text);
 bool literalAt(const std::string& text, std::size_t* position, std::string_view literal);
 std::optional<unsigned long> numberAt(const std::string& text, std::size_t* position);
 std::optional<std::string> streamAt(const std::string& text, std::size_t* position,
                                     std::string_view name);
-std::string statusText(unsigned long status);
 void judgeHang(const Scenario& scenario, const Printout& printout, Clock::duration took,
                Verdict* verdict);
-std::string seconds(Clock::duration duration);
 void judgeEnding(const fs::path& kit, const Scenario& scenario, const Printout& printout,
                  Verdict* verdict);
 void compareStream(const fs::path& expectedFile, const std::string& relativeName,
                    const std::string& what, const std::string& actual, Verdict* verdict);
 bool matches(std::string_view expected, std::string_view actual);
 
-}  // namespace
+}  // namespace kit_check
 
 int wmain(int argc, wchar_t**) {
+  using namespace kit_check;
   if (argc != 1) {
     std::fputs("usage: kit_check\n", stderr);
     return 2;
   }
   const fs::path kit = kitFolder();
-  std::vector<Scenario> scenarios;
+  CheckList list;
   try {
-    scenarios = readScenarios(kit);
+    list = readCheckList(kit);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "kit_check: cannot read kit_check.json: %s\n", error.what());
     return 2;
   }
   int passed = 0;
-  for (const Scenario& scenario : scenarios) {
-    const std::optional<HostRun> run = runSampleHost(kit, scenario);
+  for (const Scenario& scenario : list.scenarios) {
+    const std::optional<HostRun> run = runScenario(kit, scenario);
     const Verdict verdict = run ? judge(kit, scenario, *run)
                                 : Verdict{{"sample_host.exe could not be started"}, "not run"};
-    std::string line = scenario.program + " " + scenario.name + ": " +
-                       (verdict.faults.empty() ? "passed" : "FAILED") + ", " + verdict.summary;
-    if (run) line += ", " + seconds(run->took);
-    for (std::size_t index = 0; index < verdict.faults.size(); ++index) {
-      line += (index == 0 ? ": " : "; ") + verdict.faults[index];
-    }
-    std::printf("%s\n", line.c_str());
-    std::fflush(stdout);
+    printLine(scenario.program + " " + scenario.name, verdict.faults, verdict.summary,
+              run ? std::optional(run->took) : std::nullopt);
     passed += verdict.faults.empty() ? 1 : 0;
   }
-  const int failed = static_cast<int>(scenarios.size()) - passed;
+  passed += runPidctlCases(kit, list.pidctlCases);
+  const int failed = static_cast<int>(list.scenarios.size() + list.pidctlCases.size()) - passed;
   std::printf("%d passed, %d failed\n", passed, failed);
   return failed == 0 ? 0 : 1;
 }
 
-namespace {
+namespace kit_check {
 
 // The folder of this program: the kit's.
 fs::path kitFolder() {
@@ -152,43 +130,45 @@ fs::path kitFolder() {
 }
 
 // kit_check.json: {"scenarios": [{"name", "folder", "program", "variable", "arguments",
-// "hangs", "timeout_ms"}, ...]}.
-std::vector<Scenario> readScenarios(const fs::path& kit) {
+// "hangs", "timeout_ms"}, ...], "pidctl_cases": [{"name", "timeout_ms"}, ...]}.
+CheckList readCheckList(const fs::path& kit) {
   const nlohmann::json list = nlohmann::json::parse(fileBytes(kit / L"kit_check.json"));
-  std::vector<Scenario> scenarios;
+  CheckList read;
   for (const nlohmann::json& item : list.at("scenarios")) {
-    scenarios.push_back({item.at("name"), item.at("folder"), item.at("program"),
-                         item.at("variable"), item.at("arguments"), item.at("hangs"),
-                         item.at("timeout_ms")});
+    read.scenarios.push_back({item.at("name"), item.at("folder"), item.at("program"),
+                              item.at("variable"), item.at("arguments"), item.at("hangs"),
+                              item.at("timeout_ms")});
   }
-  return scenarios;
+  for (const nlohmann::json& item : list.at("pidctl_cases")) {
+    read.pidctlCases.push_back({item.at("name"), item.at("timeout_ms")});
+  }
+  return read;
 }
 
-std::string fileBytes(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) throw std::runtime_error("cannot open " + utf8(path.wstring()));
-  std::ostringstream bytes;
-  bytes << file.rdbuf();
-  return bytes.str();
-}
-
-std::string utf8(const std::wstring& text) {
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                       nullptr, 0, nullptr, nullptr);
-  std::string bytes(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size,
-                      nullptr, nullptr);
-  return bytes;
-}
-
-// Runs sample_host.exe <time-out> <program> <arguments...> and reads what it prints to its
-// end; nothing when it cannot be started. Its standard error is this program's.
-std::optional<HostRun> runSampleHost(const fs::path& kit, const Scenario& scenario) {
+std::optional<HostRun> runScenario(const fs::path& kit, const Scenario& scenario) {
   setScenarioVariable(kit, scenario);
-  std::vector<std::wstring> arguments = {(kit / L"sample_host.exe").wstring(),
-                                         std::to_wstring(scenario.timeoutMs),
-                                         (kit / wide(scenario.program)).wstring()};
+  std::vector<std::wstring> arguments;
   for (const std::string& argument : scenario.arguments) arguments.push_back(wide(argument));
+  return runSampleHost(kit, scenario.timeoutMs, kit / wide(scenario.program), arguments);
+}
+
+// Points the scenario's variable at its file and removes the other libraries' variables, so
+// that the programs, which inherit this environment through the sample host, read only it.
+void setScenarioVariable(const fs::path& kit, const Scenario& scenario) {
+  for (const wchar_t* variable : {L"ZE_SIM_SCENARIO", L"ADL_SIM_SCENARIO"}) {
+    SetEnvironmentVariableW(variable, nullptr);
+  }
+  const fs::path file = kit / L"scenarios" / wide(scenario.folder) / wide(scenario.name + ".json");
+  SetEnvironmentVariableW(wide(scenario.variable).c_str(), file.wstring().c_str());
+}
+
+// Its standard error is this program's.
+std::optional<HostRun> runSampleHost(const fs::path& kit, unsigned long timeoutMs,
+                                     const fs::path& program,
+                                     const std::vector<std::wstring>& programArguments) {
+  std::vector<std::wstring> arguments = {(kit / L"sample_host.exe").wstring(),
+                                         std::to_wstring(timeoutMs), program.wstring()};
+  arguments.insert(arguments.end(), programArguments.begin(), programArguments.end());
   std::wstring line = commandLine(arguments);
 
   SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
@@ -224,26 +204,8 @@ std::optional<HostRun> runSampleHost(const fs::path& kit, const Scenario& scenar
   return run;
 }
 
-// Points the scenario's variable at its file and removes the other libraries' variables, so
-// that the programs, which inherit this environment through the sample host, read only it.
-void setScenarioVariable(const fs::path& kit, const Scenario& scenario) {
-  for (const wchar_t* variable : {L"ZE_SIM_SCENARIO", L"ADL_SIM_SCENARIO"}) {
-    SetEnvironmentVariableW(variable, nullptr);
-  }
-  const fs::path file = kit / L"scenarios" / wide(scenario.folder) / wide(scenario.name + ".json");
-  SetEnvironmentVariableW(wide(scenario.variable).c_str(), file.wstring().c_str());
-}
-
-std::wstring wide(const std::string& bytes) {
-  const int size =
-      MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-  std::wstring text(static_cast<std::size_t>(size), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), size);
-  return text;
-}
-
 // The arguments are the kit's own paths and words: none holds a quote or ends in a
-// backslash, so each needs only quotes around it to reach the sample host unchanged
+// backslash, so each needs only quotes around it to reach the program unchanged
 // (sample_host.cpp's quoted() handles any argument).
 std::wstring commandLine(const std::vector<std::wstring>& arguments) {
   std::wstring line;
@@ -251,6 +213,17 @@ std::wstring commandLine(const std::vector<std::wstring>& arguments) {
     line += (line.empty() ? L"\"" : L" \"") + argument + L"\"";
   }
   return line;
+}
+
+void printLine(const std::string& subject, const std::vector<std::string>& faults,
+               const std::string& summary, std::optional<Clock::duration> took) {
+  std::string line = subject + ": " + (faults.empty() ? "passed" : "FAILED") + ", " + summary;
+  if (took) line += ", " + seconds(*took);
+  for (std::size_t index = 0; index < faults.size(); ++index) {
+    line += (index == 0 ? ": " : "; ") + faults[index];
+  }
+  std::printf("%s\n", line.c_str());
+  std::fflush(stdout);
 }
 
 Verdict judge(const fs::path& kit, const Scenario& scenario, const HostRun& run) {
@@ -273,8 +246,8 @@ Verdict judge(const fs::path& kit, const Scenario& scenario, const HostRun& run)
   return verdict;
 }
 
-// The sample host's printout (see sample_host.cpp), or nothing when it is not in that form:
-// the status is read as an unsigned 32-bit number, and its hex must give the same value.
+// The sample host's printout (see sample_host.cpp): the status is read as an unsigned 32-bit
+// number, and its hex must give the same value.
 std::optional<Printout> readPrintout(const std::string& text) {
   std::size_t position = 0;
   const bool head = literalAt(text, &position, "status: ");
@@ -398,4 +371,29 @@ bool matches(std::string_view expected, std::string_view actual) {
   return false;
 }
 
-}  // namespace
+std::string fileBytes(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) throw std::runtime_error("cannot open " + utf8(path.wstring()));
+  std::ostringstream bytes;
+  bytes << file.rdbuf();
+  return bytes.str();
+}
+
+std::string utf8(const std::wstring& text) {
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                       nullptr, 0, nullptr, nullptr);
+  std::string bytes(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size,
+                      nullptr, nullptr);
+  return bytes;
+}
+
+std::wstring wide(const std::string& bytes) {
+  const int size =
+      MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+  std::wstring text(static_cast<std::size_t>(size), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), size);
+  return text;
+}
+
+}  // namespace kit_check

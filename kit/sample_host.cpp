@@ -1,5 +1,5 @@
-// sample_host: how a host application runs zeprobe.exe or radprobe.exe. A teaching example,
-// meant to be copied: every step a host needs, and nothing else.
+// sample_host: how a host application runs zeprobe.exe, radprobe.exe or pidctl.exe. A teaching
+// example, meant to be copied: every step a host needs, and nothing else.
 //
 //   sample_host <time-out in milliseconds> <full path of the program> [arguments...]
 //

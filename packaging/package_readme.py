@@ -16,7 +16,9 @@ time-out, and each one's description; the two scenario formats from the simulate
 under scenarios/<folder>/, the scenario files that kit/kit.json lists, copied
 unchanged; under expected/<folder>/, for each scenario that ends, the status and the two
 streams of its golden, with CR LF line ends as the Windows programs write them; and
-kit_check.json, the self-check's list of the scenarios, whether each hangs and its time-out.
+kit_check.json, the self-check's list of the scenarios, whether each hangs and its time-out,
+and of pidctl's cases. The README's table of pidctl's cases comes from kit/kit.json too: what
+each case runs and checks, and what it expects on Windows and under Wine.
 """
 import json
 import os
@@ -92,6 +94,16 @@ def scenario_table(source_dir, library):
     return "\n".join(rows) + "\n"
 
 
+def pidctl_case_table(manifest):
+    rows = ["### `pidctl.exe` on `console_target.exe`\n",
+            "| Case | Runs | What it checks | Expected on Windows | Expected under Wine |",
+            "|---|---|---|---|---|"]
+    for case in manifest["pidctl_cases"]:
+        rows.append(f"| `{case['name']}` | `{case['runs']}` | {case['checks']} | "
+                    f"{case['windows']} | {case['wine']} |")
+    return "\n".join(rows) + "\n"
+
+
 def copy_scenarios(source_dir, output_dir, library):
     folder = os.path.join(output_dir, "scenarios", library["folder"])
     os.makedirs(folder, exist_ok=True)
@@ -116,14 +128,17 @@ def write_expected(source_dir, output_dir, library):
 
 def check_list(manifest):
     """kit_check.json: each scenario with its program, arguments, variable, whether it hangs,
-    and its time-out."""
+    and its time-out; then each pidctl case with the time-out of each run of pidctl.exe."""
     scenarios = [{"name": scenario["name"], "folder": library["folder"],
                   "program": library["program"], "variable": library["variable"],
                   "arguments": scenario.get("arguments", []), "hangs": hangs(scenario),
                   "timeout_ms": manifest["timeouts_ms"]["hangs" if hangs(scenario) else "ends"]}
                  for library in manifest["libraries"] for scenario in library["scenarios"]]
-    return {"description": "The scenarios that kit_check.exe runs, in this order; see README.md.",
-            "scenarios": scenarios}
+    cases = [{"name": case["name"], "timeout_ms": manifest["timeouts_ms"]["ends"]}
+             for case in manifest["pidctl_cases"]]
+    return {"description": "The scenarios and the pidctl cases that kit_check.exe runs, in this "
+                           "order; see README.md.",
+            "scenarios": scenarios, "pidctl_cases": cases}
 
 
 def kit(source_dir, output_dir, version):
@@ -141,7 +156,7 @@ def kit(source_dir, output_dir, version):
         handle.write("\n")
     tables = "".join("\n" + scenario_table(source_dir, library) for library in libraries)
     parts = [section(os.path.join(source_dir, KIT_SECTION[0]), KIT_SECTION[1]),
-             "## Scenarios\n" + tables]
+             "## Scenarios\n" + tables, "## pidctl's cases\n\n" + pidctl_case_table(manifest)]
     parts += [section(os.path.join(source_dir, path), heading) for path, heading in FORMAT_SECTIONS]
     write(os.path.join(output_dir, "README.md"),
           f"Console GPU helpers {version}: test kit for host authors",

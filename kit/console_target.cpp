@@ -1,17 +1,23 @@
-// A console program for pidctl's Wine tests: the process whose console pidctl acts on.
+// console_target: the console program whose console pidctl acts on, for the kit's self-check
+// (kit_check.exe) and for pidctl's own Wine tests.
 //
 //   console_target <work-dir> wait
 //   console_target <work-dir> child [--await-ctrl-c] <program> [arguments...]
 //
-// It sets a known title and input mode on its console, installs a Ctrl+C handler and
-// writes its process id to <work-dir>\pid. With "wait" it then waits until <work-dir>\release
-// exists; with "child" it runs the program as its own child on the same console, any
-// argument "{pid}" replaced by its own process id, and waits for it to end. Finally it
-// writes what it observes to <work-dir>\report, one "key=value" line each: its console's
-// title (UTF-8), its input mode, whether Ctrl+C arrived, and the child's exit status.
-// Every wait is bounded, so a test that goes wrong cannot leave it running.
+// It sets a known title and input mode on its console, installs a Ctrl+C handler, writes
+// what its console is to <work-dir>\console (the window handle in hex, the window's class
+// name, the input mode as read back), then its process id to <work-dir>\pid. With "wait" it
+// then waits until <work-dir>\release exists; with "child" it runs the program as its own
+// child on the same console, any argument "{pid}" replaced by its own process id, and waits
+// for it to end. Finally it writes what it observes to <work-dir>\report, one "key=value"
+// line each: its console's title (UTF-8), its input mode, whether Ctrl+C arrived, and the
+// child's exit status. Every file is written whole or not at all, and every wait is bounded,
+// so a check that goes wrong cannot leave it running.
+//
+// Built with MinGW-w64: x86_64-w64-mingw32-g++-posix -municode -static console_target.cpp
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -34,6 +40,8 @@ bool ctrlCArrived(const void*);
 bool fileExists(const void* path);
 DWORD inputModeOf(HANDLE input);
 std::string toUtf8(const std::wstring& text);
+std::string hex(unsigned long long value);
+std::string classOf(HWND window);
 
 }  // namespace
 
@@ -45,13 +53,23 @@ int wmain(int argc, wchar_t** argv) {
   }
   const std::wstring workDir = argv[1];
   const std::wstring mode = argv[2];
+  // Ctrl+C is handled whatever the starting process asked for (a process started with
+  // CREATE_NEW_PROCESS_GROUP ignores it until it says otherwise).
+  SetConsoleCtrlHandler(nullptr, FALSE);
   SetConsoleCtrlHandler(recordCtrlC, TRUE);
   SetConsoleTitleW(L"pidctl target");
   const HANDLE input =
       CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                   nullptr, OPEN_EXISTING, 0, nullptr);
   SetConsoleMode(input, kInitialInputMode);
-  if (!writeFileAtomically(workDir + L"\\pid", std::to_string(GetCurrentProcessId()))) return 3;
+  const HWND window = GetConsoleWindow();
+  const std::string console = "window=" + hex(reinterpret_cast<std::uintptr_t>(window)) +
+                              "\nwindow_class=" + classOf(window) +
+                              "\ninput_mode=" + hex(inputModeOf(input)) + "\n";
+  if (!writeFileAtomically(workDir + L"\\console", console) ||
+      !writeFileAtomically(workDir + L"\\pid", std::to_string(GetCurrentProcessId()))) {
+    return 3;
+  }
 
   std::string report;
   if (mode == L"child") {
@@ -68,10 +86,8 @@ int wmain(int argc, wchar_t** argv) {
 
   wchar_t title[512] = {};
   GetConsoleTitleW(title, 512);
-  char modeText[16];
-  std::snprintf(modeText, sizeof modeText, "0x%lX", inputModeOf(input));
   report += "title=" + toUtf8(title) + "\n";
-  report += std::string("input_mode=") + modeText + "\n";
+  report += "input_mode=" + hex(inputModeOf(input)) + "\n";
   report += std::string("ctrl_c=") + (ctrlCArrived(nullptr) ? "1" : "0") + "\n";
   return writeFileAtomically(workDir + L"\\report", report) ? 0 : 4;
 }
@@ -162,6 +178,19 @@ std::string toUtf8(const std::wstring& text) {
   WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), size,
                       nullptr, nullptr);
   return result;
+}
+
+std::string hex(unsigned long long value) {
+  char text[24];
+  std::snprintf(text, sizeof text, "0x%llX", value);
+  return text;
+}
+
+// The class of the console window: Windows Terminal gives a console a pseudo window, whose
+// class differs from the classic console host's window.
+std::string classOf(HWND window) {
+  wchar_t name[256] = {};
+  return window != nullptr && GetClassNameW(window, name, 256) > 0 ? toUtf8(name) : "";
 }
 
 }  // namespace
