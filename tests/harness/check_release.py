@@ -892,17 +892,8 @@ def check_signed_packs(cpack, config, folder):
     for pack in packs:
         run_signing_step([cpack, "--config", config, "-B", pack], CODE_SIGNING_PKCS12=pkcs12,
                          CODE_SIGNING_PASSWORD=password)
-    faults = []
-    for name in sorted(entry for entry in os.listdir(packs[0])
-                       if os.path.isfile(os.path.join(packs[0], entry))):
-        one, other = (os.path.join(pack, name) for pack in packs)
-        if not os.path.exists(other) or open(one, "rb").read() != open(other, "rb").read():
-            entries = differing_entries(one, other) if os.path.exists(other) else "missing"
-            faults.append(f"the second signed {name} differs from the first"
-                          + (f" ({entries})" if entries else ""))
-        else:
-            print(f"same bytes: {name}")
-    return faults
+    return same_bytes_faults(*packs, sorted(entry for entry in os.listdir(packs[0])
+                                            if os.path.isfile(os.path.join(packs[0], entry))))
 
 
 def without_signature(name, data):
@@ -974,14 +965,6 @@ def run_quietly(command, cwd=None):
         sys.exit(f"{' '.join(command)} failed:\n{result.stdout}{result.stderr}")
 
 
-def differing_entries(first, second):
-    if not first.endswith(".zip"):
-        return ""
-    one, other = zip_files(first), zip_files(second)
-    return ", ".join(sorted(name for name in one.keys() | other.keys()
-                            if one.get(name) != other.get(name)))
-
-
 def check_rebuild(cmake, source, preset, first, second, *targets):
     run_quietly([cmake, "-S", source, "--preset", preset, "-B", second,
                  "-DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON"])
@@ -991,8 +974,14 @@ def check_rebuild(cmake, source, preset, first, second, *targets):
     compared = [os.path.join(folder, name) for folder in ("bin", "package")
                 for name in sorted(os.listdir(os.path.join(first, folder)))
                 if os.path.isfile(os.path.join(first, folder, name))]
+    return same_bytes_faults(first, second, compared)
+
+
+def same_bytes_faults(first, second, paths):
+    """A fault for each of the paths whose file in the folder second is missing or holds other
+    bytes than in the folder first, naming the entries that differ when it is a zip."""
     faults = []
-    for path in compared:
+    for path in paths:
         one, other = os.path.join(first, path), os.path.join(second, path)
         if not os.path.exists(other) or open(one, "rb").read() != open(other, "rb").read():
             entries = differing_entries(one, other) if os.path.exists(other) else "missing"
@@ -1003,9 +992,17 @@ def check_rebuild(cmake, source, preset, first, second, *targets):
     return faults
 
 
+def differing_entries(first, second):
+    if not first.endswith(".zip"):
+        return ""
+    one, other = zip_files(first), zip_files(second)
+    return ", ".join(sorted(name for name in one.keys() | other.keys()
+                            if one.get(name) != other.get(name)))
+
+
 CHECKS = {"folder": check_folder, "zip-contents": check_zip_contents,
-          "changed-copies": check_changed_copies, "kit-contents": check_kit_contents, "kit-runs": check_kit_runs,
-          "kit-host-runs": check_kit_host_runs,
+          "changed-copies": check_changed_copies, "kit-contents": check_kit_contents,
+          "kit-runs": check_kit_runs, "kit-host-runs": check_kit_host_runs,
           "zip-imports": check_zip_imports, "zip-hardening": check_zip_hardening,
           "zip-version": check_zip_version, "deb": check_deb, "lintian": check_lintian,
           "rebuild": check_rebuild, "bill-of-materials": check_bill_of_materials,
