@@ -134,6 +134,7 @@ bool expectStatus(const std::optional<Printout>& printout, unsigned long status,
 std::map<std::string, std::string> endTarget(Target& target, Outcome& outcome);
 bool isVisible(HWND window);
 bool hideBeforehand(const Target& target, Outcome& outcome);
+void expectShown(const Target& target, Outcome& outcome);
 std::string windowText(HWND window);
 std::string hexText(unsigned long value);
 DWORD pidOfNoProcess();
@@ -204,13 +205,7 @@ void checkShow(Context& context, Outcome& outcome) {
   if (hideBeforehand(*target, outcome)) {
     const std::optional<Printout> printout =
         runPidctl(context, {L"show", std::to_wstring(target->pid)}, outcome);
-    if (expectStatus(printout, 0, "", outcome)) {
-      if (isVisible(target->window)) {
-        outcome.effects.push_back("hidden window shown");
-      } else {
-        outcome.faults.push_back("the window is still hidden");
-      }
-    }
+    if (expectStatus(printout, 0, "", outcome)) expectShown(*target, outcome);
   }
   endTarget(*target, outcome);
 }
@@ -225,11 +220,7 @@ void checkShowNoActivate(Context& context, Outcome& outcome) {
     const std::optional<Printout> printout =
         runPidctl(context, {L"shownoactivate", std::to_wstring(target->pid)}, outcome);
     if (expectStatus(printout, 0, "", outcome)) {
-      if (isVisible(target->window)) {
-        outcome.effects.push_back("hidden window shown");
-      } else {
-        outcome.faults.push_back("the window is still hidden");
-      }
+      expectShown(*target, outcome);
       if (GetForegroundWindow() == foreground) {
         outcome.effects.push_back("the foreground window unchanged");
       } else {
@@ -605,6 +596,15 @@ bool hideBeforehand(const Target& target, Outcome& outcome) {
   if (!isVisible(target.window)) return true;
   outcome.faults.push_back("the window could not be hidden before the command");
   return false;
+}
+
+// The window that was hidden before the command is visible after it.
+void expectShown(const Target& target, Outcome& outcome) {
+  if (isVisible(target.window)) {
+    outcome.effects.push_back("hidden window shown");
+  } else {
+    outcome.faults.push_back("the window is still hidden");
+  }
 }
 
 std::string windowText(HWND window) {

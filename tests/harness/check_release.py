@@ -633,7 +633,7 @@ def crash_error_not_empty(copy, scenarios):
 
 
 def late_sample_host(copy, scenarios, late_host):
-    """The sample host is a stand-in that runs it and ends the first hung run 3 s late."""
+    """The sample host is a stand-in that runs it and ends a hung run 3 s late."""
     os.replace(os.path.join(copy, "sample_host.exe"), os.path.join(copy, "sample_host_on_time.exe"))
     shutil.copy(late_host, os.path.join(copy, "sample_host.exe"))
     return next((library, scenario) for library, scenario in scenarios if hangs(scenario))
@@ -790,7 +790,6 @@ BILL_OF_MATERIALS = "sbom.cdx.json"
 NOTICED_CODE = re.compile(r"^Debian package (\S+) (\S+): /usr/share/doc/\1/copyright$",
                           re.MULTILINE)
 DEBIAN_PURL = re.compile(r"pkg:deb/debian/([^@]+)@([^?]+)\?arch=\S+")
-SIGNING_TIMEOUT_S = 600
 
 
 def schema_validator(schema_path):
@@ -867,13 +866,6 @@ def check_bill_of_materials(schema, *archives):
     return [fault for archive in archives for fault in bill_of_materials_faults(validator, archive)]
 
 
-def run_signing_step(command, **variables):
-    result = subprocess.run(command, capture_output=True, text=True, timeout=SIGNING_TIMEOUT_S,
-                            env=dict(os.environ, **variables))
-    if result.returncode != 0:
-        sys.exit(f"{' '.join(command)} failed:\n{result.stdout}{result.stderr}")
-
-
 def check_signed_packs(cpack, config, folder):
     """A throwaway self-signed code-signing certificate; the build packed twice with it."""
     shutil.rmtree(folder, ignore_errors=True)
@@ -881,16 +873,16 @@ def check_signed_packs(cpack, config, folder):
     key, certificate, pkcs12 = (os.path.join(folder, name) for name in
                                 ("key.pem", "certificate.pem", "certificate.p12"))
     password = os.urandom(12).hex()
-    run_signing_step(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
+    run_quietly(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2",
                       "-subj", "/CN=Console GPU helpers throwaway code signing", "-addext",
                       "extendedKeyUsage=codeSigning", "-addext", "keyUsage=digitalSignature",
                       "-keyout", key, "-out", certificate])
-    run_signing_step(["openssl", "pkcs12", "-export", "-inkey", key, "-in", certificate,
+    run_quietly(["openssl", "pkcs12", "-export", "-inkey", key, "-in", certificate,
                       "-out", pkcs12, "-passout", "env:CODE_SIGNING_PASSWORD"],
                      CODE_SIGNING_PASSWORD=password)
     packs = [os.path.join(folder, name) for name in ("first", "second")]
     for pack in packs:
-        run_signing_step([cpack, "--config", config, "-B", pack], CODE_SIGNING_PKCS12=pkcs12,
+        run_quietly([cpack, "--config", config, "-B", pack], CODE_SIGNING_PKCS12=pkcs12,
                          CODE_SIGNING_PASSWORD=password)
     return same_bytes_faults(*packs, sorted(entry for entry in os.listdir(packs[0])
                                             if os.path.isfile(os.path.join(packs[0], entry))))
@@ -902,7 +894,7 @@ def without_signature(name, data):
         signed, unsigned = os.path.join(scratch, name), os.path.join(scratch, "unsigned-" + name)
         with open(signed, "wb") as handle:
             handle.write(data)
-        run_signing_step(["osslsigncode", "remove-signature", "-in", signed, "-out", unsigned])
+        run_quietly(["osslsigncode", "remove-signature", "-in", signed, "-out", unsigned])
         with open(unsigned, "rb") as handle:
             return handle.read()
 
@@ -959,8 +951,11 @@ def check_signed_runs(signed, kit, manifest, source, winrun, wineprefix):
     return faults
 
 
-def run_quietly(command, cwd=None):
-    result = subprocess.run(command, cwd=cwd, capture_output=True, text=True)
+def run_quietly(command, cwd=None, **variables):
+    """Runs the command, in the environment with the variables given; ends the check with its
+    output when it fails."""
+    result = subprocess.run(command, cwd=cwd, capture_output=True, text=True,
+                            env=dict(os.environ, **variables))
     if result.returncode != 0:
         sys.exit(f"{' '.join(command)} failed:\n{result.stdout}{result.stderr}")
 
